@@ -1,0 +1,3 @@
+#include "Application/Application.hpp"
+
+int Application::Run(int, char**) { return 0; }

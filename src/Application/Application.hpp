@@ -1,0 +1,6 @@
+#pragma once
+
+class Application {
+public:
+    static int Run(int argc, char** argv);
+};
