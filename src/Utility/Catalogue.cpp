@@ -331,6 +331,7 @@ namespace Catalogue {
 bool Load(const std::string& executablePath)
 {
     Release();
+    if (executablePath.empty()) return false;  // unknown program file: never guess a file nearby
     try {
         std::shared_ptr<const LoadedCatalogue> catalogue = ReadCatalogue(PathFor(executablePath));
         if (!catalogue) return false;

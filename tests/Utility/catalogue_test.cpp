@@ -91,6 +91,7 @@ TEST_F(CatalogueFile, WithoutCatalogueTheTableServesAndVersionIsDash)
 {
     EXPECT_FALSE(Catalogue::Load(executable));
     EXPECT_FALSE(CLrcReader().IsLoaded());
+    EXPECT_FALSE(Catalogue::Load(""));
     EXPECT_EQ(Catalogue::VersionText(), L"-");
     EXPECT_EQ(LoadString(175), initFailed);
     EXPECT_EQ(LoadString(999999), L"");
