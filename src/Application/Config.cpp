@@ -189,10 +189,11 @@ Config::~Config() = default;
 void Config::Load()
 {
     auto& p = *pimpl;
+    bool repair = false;
     try {
         p.load();
     } catch (const ostrel::defective_config&) {
-        p.save(true);
+        repair = true;  // the missing keys hold their defaults now
     }
 
     p.checkIntervalRange = checkedRange(p.Int("REGULAR_CHECK_INTERVAL_MS_MIN"), p.Int("REGULAR_CHECK_INTERVAL_MS_MAX"));
@@ -226,6 +227,10 @@ void Config::Load()
     d.eventRead = p.Bool("ENTRY_DEFAULT_ENABLE_EVENT_READ");
     d.deleteMsg = p.Bool("ENTRY_DEFAULT_ENABLE_DELETE_MSG");
     d.notifyDisplay = p.Int("ENTRY_DEFAULT_NOTIFY_DISPLAY");
+
+    // Repaired only once every check passed: a file that still stops the start stays
+    // as the person left it.
+    if (repair) p.save(true);
 }
 
 void Config::Remove() { pimpl->remove(); }

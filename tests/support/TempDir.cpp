@@ -38,6 +38,7 @@ IsolatedEnvironment::IsolatedEnvironment()
     for (int i = 0; i < 3; ++i) {
         const auto dir = root_.path() / names[i];
         fs::create_directories(dir);
+        fs::permissions(dir, fs::owner_all);  // as a real runtime directory is
         ::setenv(variables[i], dir.c_str(), 1);
     }
 }
