@@ -52,6 +52,8 @@ struct Application::Pimpl {
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     theApplication = this;
+    // Dialogs come and go; only the orderly shutdown ends the program.
+    setQuitOnLastWindowClosed(false);
     // Qt has taken its own options out of argv; the rest are the program's words.
     for (int i = 1; i < argc; ++i) words_.emplace_back(argv[i]);
 }

@@ -25,3 +25,8 @@ bool NormalMode::Begin()
     }
     return false;
 }
+
+void NormalMode::End()
+{
+    if (mainFrame_) mainFrame_->Shutdown();
+}

@@ -16,7 +16,8 @@ public:
     ~NormalMode() override;
 
     bool Begin() override;
-    void End() override {}
+    /// Whatever ended the message loop, the main window has shut down in order.
+    void End() override;
     bool HasMainWindow() const override { return true; }
 
 private:

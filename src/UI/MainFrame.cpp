@@ -36,6 +36,8 @@ void MainFrame::OnCreate()
     channel_ = new InstanceChannelServer([this] { OnActivate(); }, [this] { Shutdown(); }, this);
     channel_->Listen();
     signals_ = new TerminationSignals([this] { Shutdown(); }, this);
+    // The end of the desktop session runs the same orderly shutdown.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { Shutdown(); });
 }
 
 void MainFrame::OnActivate()
