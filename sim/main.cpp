@@ -1,7 +1,7 @@
 // quillhaven-sim: a simulated Quillhaven machine on 127.0.0.1 that a person can run
 // and watch. Every answered request and every signal sent prints one line.
 
-#include "Control.hpp"
+#include "QuillhavenSim/Control.hpp"
 #include "QuillhavenSim/Machine.hpp"
 
 #include <boost/asio/ip/tcp.hpp>

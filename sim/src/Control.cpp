@@ -1,4 +1,4 @@
-#include "Control.hpp"
+#include "QuillhavenSim/Control.hpp"
 
 #include <sstream>
 #include <stdexcept>
