@@ -125,3 +125,19 @@ TEST_F(Commands, TheRequestLogRecordsWhatWasAnswered)
 
 }  // namespace
 }  // namespace SimTest
+
+namespace SimTest {
+namespace {
+
+TEST(Stopping, AStoppedMachineNoLongerListens)
+{
+    QuillhavenSim::Machine machine;
+    const int port = machine.HttpPort();
+    EXPECT_EQ(Command(port, Request("GETUSERLIST")).status, 200);
+    machine.Stop();
+    EXPECT_THROW(Command(port, Request("GETUSERLIST")), std::runtime_error);
+    machine.Stop();  // twice is harmless
+}
+
+}  // namespace
+}  // namespace SimTest
