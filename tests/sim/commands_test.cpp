@@ -79,6 +79,7 @@ TEST_F(Commands, HttpsAnswersLikeHttp)
 TEST_F(Commands, RequestsThatAreNotCommandsAreRefused)
 {
     EXPECT_EQ(Post("this is not xml").status, 400);
+    EXPECT_EQ(Post("<REQUEST>" + std::string(2 << 20, ' ') + "</REQUEST>").status, 413);
     EXPECT_EQ(Get("").status, 405);  // commands are posted
     EXPECT_EQ(Get("/nowhere").status, 404);
     EXPECT_EQ(Fetch({"http://127.0.0.1:" + std::to_string(machine.HttpPort()) + "/other"}).status, 404);
