@@ -55,6 +55,7 @@ struct SearchAgent::Pimpl {
         if (code == Discovery::SearchFailed)
             OSTREL_THROW(ostrel::communication_failure() << ostrel::error_message(operation));
         if (code == Discovery::SystemFailure) {
+            // The library leaves the system's account of the failure in errno.
             const int cause = errno;
             OSTREL_THROW(SystemError(cause) << ostrel::error_message(operation));
         }

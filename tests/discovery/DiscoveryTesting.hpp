@@ -17,12 +17,14 @@
 class FakeBackend : public Discovery::Backend {
 public:
     std::vector<Discovery::Machine> machines;
-    std::exception_ptr failure;  // thrown by the next searches while set
+    std::exception_ptr failure;    // thrown by the next searches while set
+    std::function<void()> during;  // runs in the middle of each search
     int searches = 0;
 
     std::vector<Discovery::Machine> Search() override
     {
         ++searches;
+        if (during) during();
         if (failure) std::rethrow_exception(failure);
         return machines;
     }

@@ -200,6 +200,14 @@ TEST_F(DiscoveryLibrary, ANewBackendForgetsTheMachinesAndTheChoice)
     EXPECT_EQ(0, library.Select(nullptr, &record, LastChoice, 0, &error));
     EXPECT_EQ(NothingChosen, error);
     EXPECT_EQ(other->machines, Machines(FoundSoFar));
+
+    // A search still running when the backend changes answers its caller but is not
+    // kept as the machines found.
+    auto third = std::make_shared<FakeBackend>();
+    third->machines = {MakeMachine(L"10.3.3.3", L"Third")};
+    other->during = [&] { library.SetBackend(third); };
+    EXPECT_EQ(other->machines, Machines(NewSearch));
+    EXPECT_EQ(third->machines, Machines(FoundSoFar));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <new>
+#include <set>
 
 namespace Discovery {
 namespace {
@@ -21,7 +22,7 @@ constexpr const char* PrinterType = "_ipp._tcp";
 struct SearchRun {
     AvahiClient* client = nullptr;
     AvahiSimplePoll* poll = nullptr;
-    int browsing = 0;   // browsers that have not yet reported "all for now"
+    std::set<AvahiServiceBrowser*> browsing;  // browsers that have not yet reported "all for now"
     int resolving = 0;  // resolvers that have not yet answered
     std::string failure;
     std::vector<ResolvedService> services;
@@ -33,7 +34,7 @@ struct SearchRun {
     }
     void QuitWhenDone()
     {
-        if (browsing == 0 && resolving == 0) avahi_simple_poll_quit(poll);
+        if (browsing.empty() && resolving == 0) avahi_simple_poll_quit(poll);
     }
 };
 
@@ -68,7 +69,7 @@ void OnResolved(AvahiServiceResolver* resolver, AvahiIfIndex, AvahiProtocol, Ava
     search->QuitWhenDone();
 }
 
-void OnBrowsed(AvahiServiceBrowser*, AvahiIfIndex interface, AvahiProtocol protocol, AvahiBrowserEvent event,
+void OnBrowsed(AvahiServiceBrowser* browser, AvahiIfIndex interface, AvahiProtocol protocol, AvahiBrowserEvent event,
                const char* name, const char* type, const char* domain, AvahiLookupResultFlags, void* data)
 {
     auto* search = static_cast<SearchRun*>(data);
@@ -79,7 +80,7 @@ void OnBrowsed(AvahiServiceBrowser*, AvahiIfIndex interface, AvahiProtocol proto
             ++search->resolving;
         break;
     case AVAHI_BROWSER_ALL_FOR_NOW:
-        --search->browsing;
+        search->browsing.erase(browser);
         search->QuitWhenDone();
         break;
     case AVAHI_BROWSER_FAILURE:
@@ -120,10 +121,10 @@ std::vector<Machine> AvahiBackend::Search()
     search.client = client.get();
 
     for (const char* type : {WebType, PrinterType}) {
-        if (!avahi_service_browser_new(client.get(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, type, nullptr,
-                                       AvahiLookupFlags(0), OnBrowsed, &search))
-            throw SearchFailure(avahi_strerror(avahi_client_errno(client.get())));
-        ++search.browsing;
+        AvahiServiceBrowser* browser = avahi_service_browser_new(client.get(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, type,
+                                                                 nullptr, AvahiLookupFlags(0), OnBrowsed, &search);
+        if (!browser) throw SearchFailure(avahi_strerror(avahi_client_errno(client.get())));
+        search.browsing.insert(browser);
     }
 
     const auto deadline = Clock::now() + limit_;

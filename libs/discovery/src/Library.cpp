@@ -4,6 +4,7 @@
 #include "discovery/SelectionDialog.hpp"
 
 #include <QApplication>
+#include <QThread>
 
 #include <cerrno>
 #include <climits>
@@ -39,9 +40,12 @@ int Failed(std::int32_t* error)
     }
 }
 
+// A search on the window thread freezes the windows for its length; the cursor says why.
 class WaitCursor {
 public:
-    explicit WaitCursor(bool show) : shown_(show && qobject_cast<QApplication*>(QCoreApplication::instance()))
+    WaitCursor()
+        : shown_(qobject_cast<QApplication*>(QCoreApplication::instance()) &&
+                 QThread::currentThread() == QCoreApplication::instance()->thread())
     {
         if (shown_) QApplication::setOverrideCursor(Qt::WaitCursor);
     }
@@ -72,22 +76,25 @@ void Library::SetBackend(std::shared_ptr<Backend> backend)
 {
     std::lock_guard lock(mutex_);
     backend_ = std::move(backend);
+    ++generation_;
     found_.reset();
     chosen_.reset();
 }
 
-std::vector<Machine> Library::Search(QWidget* window)
+std::vector<Machine> Library::Search()
 {
     std::shared_ptr<Backend> backend;
+    unsigned generation;
     {
         std::lock_guard lock(mutex_);
         backend = backend_;
+        generation = generation_;
     }
     // The search may take seconds; the lock is not held meanwhile.
-    WaitCursor cursor(window != nullptr);
+    WaitCursor cursor;
     std::vector<Machine> machines = backend->Search();
     std::lock_guard lock(mutex_);
-    found_ = machines;
+    if (generation == generation_) found_ = machines;  // not an answer of a replaced backend
     return machines;
 }
 
@@ -97,7 +104,7 @@ std::vector<Machine> Library::KnownMachines()
         std::lock_guard lock(mutex_);
         if (found_) return *found_;
     }
-    return Search(nullptr);
+    return Search();
 }
 
 int Library::Select(QWidget* parent, Record* record, int mode, int reserved, std::int32_t* error)
@@ -115,7 +122,7 @@ int Library::Select(QWidget* parent, Record* record, int mode, int reserved, std
         } else {
             // A window needs a widget application on this thread.
             if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return SystemFailed(error, ENXIO);
-            SelectionDialog dialog(KnownMachines(), [this](QWidget* window) { return Search(window); }, parent);
+            SelectionDialog dialog(KnownMachines(), [this] { return Search(); }, parent);
             const int result = dialog.exec();
             if (dialog.failure()) std::rethrow_exception(dialog.failure());
             if (result != QDialog::Accepted || !dialog.chosen()) {
@@ -134,7 +141,7 @@ int Library::Select(QWidget* parent, Record* record, int mode, int reserved, std
     }
 }
 
-Record* Library::Machines(QWidget* window, int flag, int* count, std::int32_t* error)
+Record* Library::Machines(QWidget*, int flag, int* count, std::int32_t* error)
 {
     if (count) *count = 0;
     if (!count || (flag != NewSearch && flag != FoundSoFar)) {
@@ -142,7 +149,7 @@ Record* Library::Machines(QWidget* window, int flag, int* count, std::int32_t* e
         return nullptr;
     }
     try {
-        const std::vector<Machine> machines = flag == NewSearch ? Search(window) : KnownMachines();
+        const std::vector<Machine> machines = flag == NewSearch ? Search() : KnownMachines();
         if (machines.size() > std::size_t(INT_MAX)) throw std::bad_alloc();
         auto records = std::make_unique<Record[]>(machines.size());
         for (std::size_t i = 0; i < machines.size(); ++i) Encode(machines[i], records[i]);

@@ -72,7 +72,7 @@ void SelectionDialog::Fill()
 void SelectionDialog::SearchAgain()
 {
     try {
-        machines_ = search_(this);
+        machines_ = search_();
     } catch (...) {
         // No exception may cross the event loop; the caller learns of it after the window.
         failure_ = std::current_exception();

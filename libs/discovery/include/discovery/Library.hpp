@@ -33,7 +33,7 @@ enum SelectMode : int {
 
 /// The flags of Machines.
 enum MachinesFlag : int {
-    NewSearch = 0,   // search again (the wait cursor shows while a window is given)
+    NewSearch = 0,   // search again
     FoundSoFar = 1,  // the machines of the last search (one is run first if none ran)
 };
 
@@ -57,7 +57,8 @@ public:
     int Select(QWidget* parent, Record* record, int mode, int reserved, std::int32_t* error);
 
     /// Returns an array of `*count` records to be released with Release, or null (and
-    /// `*count` 0) with the error code set.
+    /// `*count` 0) with the error code set. A search on the window thread shows the
+    /// wait cursor; `window` is accepted for the callers' sake and not otherwise used.
     Record* Machines(QWidget* window, int flag, int* count, std::int32_t* error);
 
     /// Releases an array returned by Machines; null is allowed.
@@ -65,12 +66,13 @@ public:
 
 private:
     /// Runs the backend's search and keeps its answer as the machines found.
-    std::vector<Machine> Search(QWidget* window);
+    std::vector<Machine> Search();
     /// The machines found; a first search is run if none ran yet.
     std::vector<Machine> KnownMachines();
 
     std::mutex mutex_;
     std::shared_ptr<Backend> backend_;
+    unsigned generation_ = 0;  // counts backend changes
     std::optional<std::vector<Machine>> found_;
     std::optional<Machine> chosen_;
 };

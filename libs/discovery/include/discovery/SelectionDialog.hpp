@@ -20,8 +20,8 @@ namespace Discovery {
 class SelectionDialog : public QDialog {
     Q_OBJECT
 public:
-    /// Runs a new search with the window to show the wait under; may throw.
-    using SearchFunction = std::function<std::vector<Machine>(QWidget* window)>;
+    /// Runs a new search; may throw.
+    using SearchFunction = std::function<std::vector<Machine>()>;
 
     /// A search that throws ends the window; failure() then holds what it threw.
     SelectionDialog(std::vector<Machine> machines, SearchFunction search, QWidget* parent = nullptr);
