@@ -1,0 +1,73 @@
+#pragma once
+// The program's side of machine discovery: the machines found, a new search, and the
+// selection window with the machine chosen there, each machine as a machine part.
+
+#include <boost/optional.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace Discovery {
+class Library;
+}
+
+/// The machine part discovery fills in: name, address, ports and the transport switch.
+/// Its accessors are those of the entry's machine part (MonitoredEntry::MFP), which
+/// takes its place through SearchAgent::MFP.
+class DiscoveredMFP {
+public:
+    const boost::optional<std::wstring>& GetName() const { return name_; }
+    void SetName(const boost::optional<std::wstring>& name) { name_ = name; }
+    const std::wstring& GetHost() const { return host_; }
+    void SetHost(const std::wstring& host) { host_ = host; }
+    const boost::optional<int>& GetHTTP() const { return http_; }
+    void SetHTTP(const boost::optional<int>& port) { http_ = port; }
+    const boost::optional<int>& GetHTTPS() const { return https_; }
+    void SetHTTPS(const boost::optional<int>& port) { https_ = port; }
+    const bool& GetSSL() const { return ssl_; }
+    void SetSSL(const bool& ssl) { ssl_ = ssl; }
+
+    friend bool operator==(const DiscoveredMFP&, const DiscoveredMFP&) = default;
+
+private:
+    boost::optional<std::wstring> name_;
+    std::wstring host_;
+    boost::optional<int> http_;
+    boost::optional<int> https_;
+    bool ssl_ = false;
+};
+
+class SearchAgent {
+public:
+    using MFP = DiscoveredMFP;
+
+    /// `parent` is the window the selection window belongs to (may be none). The
+    /// library is the process-wide one unless a test passes its own.
+    explicit SearchAgent(QWidget* parent = nullptr);
+    SearchAgent(QWidget* parent, Discovery::Library& library);
+    SearchAgent(const SearchAgent&) = delete;
+    SearchAgent& operator=(const SearchAgent&) = delete;
+    ~SearchAgent();
+
+    /// Shows the selection window; true when the person confirmed a machine.
+    /// Throws ostrel::communication_failure when the search failed and SystemError
+    /// when the library failed.
+    bool Choose();
+    /// The machine chosen in the last selection (a machine part with an empty host
+    /// when none was chosen); kept as the agent's chosen machine.
+    MFP GetChosen();
+    /// The machines found, in the library's order.
+    std::vector<MFP> GetMachines();
+    /// Runs a new search, showing the wait under `parent`.
+    void SearchAgain(QWidget* parent);
+
+    /// The text a machine shows in lists: its name if present, else its host.
+    static std::wstring DisplayText(const MFP& mfp);
+
+private:
+    struct Pimpl;
+    std::unique_ptr<Pimpl> pimpl_;
+};
