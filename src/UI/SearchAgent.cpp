@@ -1,6 +1,6 @@
 #include "Norvane/UI/SearchAgent.hpp"
 
-#include "Application/Config.hpp"
+#include "MonitoredEntry/EntryProperty.hpp"
 #include "System/SystemError.hpp"
 
 #include <discovery/Library.hpp>
@@ -10,12 +10,7 @@ namespace {
 /// What a discovered machine starts from: the machine part of a new entry.
 SearchAgent::MFP DefaultMFP()
 {
-    const EntryDefaults& defaults = Config::Instance().entryDefaults();
-    SearchAgent::MFP mfp;
-    mfp.SetHTTP(defaults.http);
-    mfp.SetHTTPS(defaults.https);
-    mfp.SetSSL(defaults.ssl);
-    return mfp;
+    return MonitoredEntry::GetDefaultEntryProperty().GetMFP();
 }
 
 SearchAgent::MFP ToMFP(const Discovery::Record& record)

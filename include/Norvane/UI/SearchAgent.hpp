@@ -2,6 +2,8 @@
 // The program's side of machine discovery: the machines found, a new search, and the
 // selection window with the machine chosen there, each machine as a machine part.
 
+#include "MonitoredEntry/MFP.hpp"
+
 #include <boost/optional.hpp>
 
 #include <memory>
@@ -14,35 +16,9 @@ namespace Discovery {
 class Library;
 }
 
-/// The machine part discovery fills in: name, address, ports and the transport switch.
-/// Its accessors are those of the entry's machine part (MonitoredEntry::MFP), which
-/// takes its place through SearchAgent::MFP.
-class DiscoveredMFP {
-public:
-    const boost::optional<std::wstring>& GetName() const { return name_; }
-    void SetName(const boost::optional<std::wstring>& name) { name_ = name; }
-    const std::wstring& GetHost() const { return host_; }
-    void SetHost(const std::wstring& host) { host_ = host; }
-    const boost::optional<int>& GetHTTP() const { return http_; }
-    void SetHTTP(const boost::optional<int>& port) { http_ = port; }
-    const boost::optional<int>& GetHTTPS() const { return https_; }
-    void SetHTTPS(const boost::optional<int>& port) { https_ = port; }
-    const bool& GetSSL() const { return ssl_; }
-    void SetSSL(const bool& ssl) { ssl_ = ssl; }
-
-    friend bool operator==(const DiscoveredMFP&, const DiscoveredMFP&) = default;
-
-private:
-    boost::optional<std::wstring> name_;
-    std::wstring host_;
-    boost::optional<int> http_;
-    boost::optional<int> https_;
-    bool ssl_ = false;
-};
-
 class SearchAgent {
 public:
-    using MFP = DiscoveredMFP;
+    using MFP = MonitoredEntry::MFP;
 
     /// `parent` is the window the selection window belongs to (may be none). The
     /// library is the process-wide one unless a test passes its own.
