@@ -97,9 +97,9 @@ void CopyPrivately(const fs::path& source, const fs::path& target)
     CreatePrivateFile(temporary);
     {
         std::ofstream out(temporary.string(), std::ios::binary | std::ios::trunc);
-        out << in.rdbuf();
-        out.flush();
-        if (!in.good() && !in.eof()) out.setstate(std::ios::failbit);
+        char buffer[65536];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) out.write(buffer, in.gcount());
+        if (in.bad()) out.setstate(std::ios::failbit);
         out.close();
         if (out.fail()) {
             boost::system::error_code ignored;
@@ -244,6 +244,7 @@ void Save(const EntryManager& manager, const fs::path& file)
 StartupLoad LoadAtStartup(std::shared_ptr<EntryManager>& manager, const fs::path& file)
 {
     StartupLoad result = StartupLoad::Unreadable;
+    Stored::olderFormFlag = false;
     try {
         Load(manager, file);
         result = StartupLoad::Loaded;
