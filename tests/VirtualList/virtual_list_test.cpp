@@ -12,7 +12,9 @@
 
 #include "Utility/Text.hpp"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -268,6 +270,10 @@ TEST_F(VirtualList, ALargeListAsksOnlyForTheCellsItDraws)
     EXPECT_EQ(list.model()->rowCount(), count);
     EXPECT_EQ(store.fills, 0) << "a refresh asked for cells";
     EXPECT_EQ(store.bolds, 0);
+    // By size, then (the sort being stable) in the source's order.
+    const auto sorted = list.Keys();
+    EXPECT_TRUE(std::is_sorted(sorted->begin(), sorted->end(),
+                               [](int a, int b) { return std::make_pair(a % 7, a) < std::make_pair(b % 7, b); }));
 
     list.grab();  // draws the visible rows
     const int visibleRows = list.viewport()->height() / list.rowHeight(0) + 2;
@@ -289,6 +295,7 @@ TEST_F(VirtualList, ALargeListAsksOnlyForTheCellsItDraws)
     const int position = list.verticalScrollBar()->value();
     ASSERT_GT(position, 0);
     list.Refresh();
+    list.grab();
     EXPECT_EQ(list.verticalScrollBar()->value(), position);
 }
 
@@ -323,6 +330,16 @@ TEST(CodeUnitOrder, ComparesLikeUtf16)
     };
     for (const Case& c : cases)
         EXPECT_EQ(CodeUnitLess(c.a, c.b), c.less) << Text::Narrow(c.a) << " < " << Text::Narrow(c.b);
+
+    // Text columns sort by that order.
+    Store store;
+    store.put(1, {L"\uFF71", 0, false});
+    store.put(2, {L"\U0002000B", 0, false});
+    store.lockDepth = 1;
+    NameColumn column(store, 0);
+    EXPECT_TRUE(column.Less(2, 1));
+    column.SetAscending(false);
+    EXPECT_TRUE(column.Less(1, 2));
 }
 
 TEST_F(VirtualList, WidthZeroColumnsAreThereButTakeNoSpace)

@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QItemSelectionModel>
 
 #include <algorithm>
@@ -194,14 +193,9 @@ void ListView::SetErrorHandler(ErrorHandler handler)
 
 void ListView::SetItemCount(int count)
 {
-    // A model reset would leave the scroll bars at their old values only by chance;
-    // keep them explicitly, as the rows are replaced and not scrolled.
-    const int vertical = verticalScrollBar()->value();
-    const int horizontal = horizontalScrollBar()->value();
+    // A reset keeps the scroll position (clamped to the new rows) and leaves no row drawn
+    // from before.
     pimpl_->model->setRows(std::max(count, 0));
-    updateGeometries();
-    verticalScrollBar()->setValue(vertical);
-    horizontalScrollBar()->setValue(horizontal);
 }
 
 void ListView::RedrawRows(int first, int last)
