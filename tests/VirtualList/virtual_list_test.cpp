@@ -291,11 +291,13 @@ TEST_F(VirtualList, ALargeListAsksOnlyForTheCellsItDraws)
     const QModelIndex last = list.indexAt(QPoint(5, list.viewport()->height() - 2));
     EXPECT_GT(last.row(), count - visibleRows);
 
-    // A refresh keeps the scroll position.
+    // A refresh keeps the scroll position, also when the selected row moves far away.
+    list.AdjustSelectedItem(list.Keys()->back(), *list.Keys());
     const int position = list.verticalScrollBar()->value();
     ASSERT_GT(position, 0);
-    list.Refresh();
+    list.SortBy(2);
     list.grab();
+    EXPECT_EQ(list.SelectedRow(), 0);
     EXPECT_EQ(list.verticalScrollBar()->value(), position);
 }
 
