@@ -100,7 +100,11 @@ private:
 class NameColumn : public TextColumn<Store, int> {
 public:
     NameColumn(Store& store, int index, int width = 120) : TextColumn(store, index, L"Name", width) {}
-    std::wstring Text(const int& key) const override { return model().read(key).name; }
+    std::wstring Text(const int& key) const override
+    {
+        if (failText) throw std::runtime_error("no text");
+        return model().read(key).name;
+    }
     bool IsBold(const int& key) const override
     {
         ++model().bolds;
@@ -117,6 +121,7 @@ public:
         return TextColumn::Less(a, b);
     }
     bool failLess = false;
+    bool failText = false;
 };
 
 /// Shows the size as text but orders by the number, as a status column orders by its code.

@@ -167,6 +167,13 @@ TEST_F(VirtualList, AFailedSortKeepsTheOrderAndTheDirection)
     EXPECT_EQ(list.SortColumn(), 1);
     EXPECT_EQ(list.horizontalHeader()->sortIndicatorSection(), 1);
     EXPECT_EQ(list.horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+
+    // So does a column that fails while a cell is drawn; the cell stays empty.
+    reported = nullptr;
+    nameColumn->failText = true;
+    EXPECT_FALSE(cell(0, 1).isValid());
+    ASSERT_TRUE(reported);
+    EXPECT_THROW(std::rethrow_exception(reported), std::runtime_error);
 }
 
 TEST_F(VirtualList, AFailedRefreshKeepsThePreviousKeys)
