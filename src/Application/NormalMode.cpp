@@ -15,6 +15,8 @@ bool NormalMode::Begin()
 {
     try {
         mainFrame_ = std::make_unique<UI::MainFrame>(application_.InstanceLock());
+        QObject::connect(mainFrame_.get(), &UI::MainFrame::ExitCodeChosen,
+                         [this](int code) { application_.SetExitCode(code); });
         application_.SetExitCode(ExitCode::Normal);
         return true;
     } catch (const ApplicationBusy&) {

@@ -54,8 +54,7 @@ const auto* const settingsEnvironment = ::testing::AddGlobalTestEnvironment(new 
 
 fs::path Fixture(const std::string& name)
 {
-    const char* source = std::getenv("NORVANE_SOURCE_DIR");
-    const fs::path root = source ? fs::path(source) : fs::path(__FILE__).parent_path().parent_path().parent_path();
+    const fs::path root(NORVANE_SOURCE_DIR);
     return root / "tests" / "MonitoredEntry" / "fixtures" / name;
 }
 

@@ -1,11 +1,20 @@
 #pragma once
 // The hidden main window: it owns the running system from the moment the program is
-// the one running instance until the orderly shutdown.
+// the one running instance until the orderly shutdown — the entry manager loaded from
+// the data file, the tray icon and its menu, the timers and the instance channel.
+
+#include "MonitoredEntry/BasicID.hpp"
+#include "Norvane/UI/View.hpp"
 
 #include <QWidget>
 
 #include <memory>
 
+class QTimer;
+
+namespace MonitoredEntry {
+class EntryManager;
+}
 namespace System {
 class InstanceLock;
 }
@@ -13,9 +22,11 @@ class InstanceLock;
 namespace UI {
 
 class InstanceChannelServer;
+class PopupMenu;
+class SystemTrayIcon;
 class TerminationSignals;
 
-class MainFrame : public QWidget {
+class MainFrame : public View<QWidget> {
     Q_OBJECT
 public:
     /// Takes the single-instance lock (or brings the running instance forward and
@@ -24,22 +35,44 @@ public:
     explicit MainFrame(System::InstanceLock& instanceLock);
     ~MainFrame() override;
 
-    /// The orderly shutdown: everything stops, the lock is released and the message
-    /// loop ends. Runs once; later calls do nothing.
+    /// The orderly shutdown: timers, engine, the data file saved, tray icon removed,
+    /// lock released, message loop ended. Runs once; later calls do nothing.
     void Shutdown();
     bool ShuttingDown() const { return shuttingDown_; }
+
+    /// Saves the data file now; false (after telling the person once) when it failed.
+    bool SaveData();
+
+    const std::shared_ptr<MonitoredEntry::EntryManager>& Manager() const { return manager_; }
+    SystemTrayIcon& Tray() const { return *tray_; }
+    PopupMenu& Menu() const { return *menu_; }
 
 signals:
     /// Another instance asked this one to come forward (the tray double-click action).
     void Activated();
+    /// The shutdown could not save the data file: the process ends with this code.
+    void ExitCodeChosen(int code);
+
+protected:
+    /// The unread check: the tray shows whether any event is unread.
+    void OnUpdate() override;
 
 private:
     void OnCreate();
     void OnActivate();
+    void LoadData();
+    void StartTimers();
+    void OpenLoginPage(ID entry);
 
     System::InstanceLock& instanceLock_;
+    std::shared_ptr<MonitoredEntry::EntryManager> manager_;
+    SystemTrayIcon* tray_ = nullptr;
+    PopupMenu* menu_ = nullptr;
     InstanceChannelServer* channel_ = nullptr;
     TerminationSignals* signals_ = nullptr;
+    QTimer* serializeTimer_ = nullptr;
+    bool unread_ = false;
+    bool saveFailureShown_ = false;
     bool shuttingDown_ = false;
 };
 
