@@ -32,7 +32,8 @@ void PopupMenu::ConstructSubMenu()
     std::lock_guard lock(*manager_);
     login_->clear();
     loginEntries_.clear();
-    for (const auto& entry : *manager_->SearchMonitoring()) {
+    const auto monitored = manager_->SearchMonitoring();
+    for (const auto& entry : *monitored) {
         const auto& mfp = entry.GetProperty().GetMFP();
         QString caption = QString::fromStdWString(mfp.GetName() ? *mfp.GetName() : mfp.GetHost());
         caption.replace(QLatin1Char('&'), QLatin1String("&&"));
