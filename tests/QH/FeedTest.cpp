@@ -5,17 +5,10 @@
 #include "QH/Error.hpp"
 #include "QH/RSSAnalysis.hpp"
 
+#include "TestSupport.hpp"
 #include "TempDir.hpp"
 
 #include <gtest/gtest.h>
-
-namespace boost {
-// Readable failure messages for optional texts.
-inline void PrintTo(const optional<std::wstring>& value, std::ostream* out)
-{
-    *out << (value ? ::testing::PrintToString(*value) : "(absent)");
-}
-}  // namespace boost
 
 using namespace QH;
 using HTTP::XML::Parser;

@@ -12,6 +12,7 @@
 #include "System/System.hpp"
 
 #include "TempDir.hpp"
+#include "TestSupport.hpp"
 
 #include <transport/transport.hpp>
 
@@ -72,16 +73,6 @@ std::vector<std::string> Posted(const Request& request)
     }
     return items;
 }
-
-class RecordingOpener : public System::Opener {
-public:
-    bool Open(const std::wstring& address, const std::wstring&) override
-    {
-        opened.push_back(address);
-        return true;
-    }
-    std::vector<std::wstring> opened;
-};
 
 }  // namespace
 
