@@ -1,5 +1,6 @@
 #include "Application/Config.hpp"
 
+#include "MonitoredEntry/EntryProperty.hpp"
 #include "System/System.hpp"
 
 #include <ostrel/config.hpp>
@@ -171,6 +172,7 @@ struct Config::Pimpl : ostrel::config<std::string> {
     bool checkConnectNewEntry = true;
     bool checkAuthenticateNewEntry = true;
     EntryDefaults entryDefaults;
+    std::shared_ptr<const MonitoredEntry::EntryProperty> defaultEntryProperty;
 };
 
 Config& Config::Instance()
@@ -227,6 +229,7 @@ void Config::Load()
     d.eventRead = p.Bool("ENTRY_DEFAULT_ENABLE_EVENT_READ");
     d.deleteMsg = p.Bool("ENTRY_DEFAULT_ENABLE_DELETE_MSG");
     d.notifyDisplay = p.Int("ENTRY_DEFAULT_NOTIFY_DISPLAY");
+    p.defaultEntryProperty = std::make_shared<const MonitoredEntry::EntryProperty>(MonitoredEntry::MakeDefaultEntryProperty(d));
 
     // Repaired only once every check passed: a file that still stops the start stays
     // as the person left it.
@@ -295,4 +298,11 @@ void Config::MakeInstallCopy() const
     v.eraseIntervalMin = boost::numeric::lower(pimpl->eraseIntervalRange);
     v.eraseIntervalMax = boost::numeric::upper(pimpl->eraseIntervalRange);
     Limits::Set(v);
+}
+
+const MonitoredEntry::EntryProperty& Config::defaultEntryProperty() const
+{
+    // Before Load() the built-in defaults apply, as for entryDefaults().
+    static const MonitoredEntry::EntryProperty builtIn = MonitoredEntry::MakeDefaultEntryProperty(EntryDefaults());
+    return pimpl->defaultEntryProperty ? *pimpl->defaultEntryProperty : builtIn;
 }

@@ -8,6 +8,10 @@
 #include <memory>
 #include <string>
 
+namespace MonitoredEntry {
+class EntryProperty;
+}
+
 /// The raw values new entries start from ("ENTRY_DEFAULT_" keys and the popup erase time).
 struct EntryDefaults {
     bool monitoring = true;
@@ -67,6 +71,8 @@ public:
     bool checkConnectNewEntry() const;
     bool checkAuthenticateNewEntry() const;
     const EntryDefaults& entryDefaults() const;
+    /// The property a new entry starts from, built by Load() from entryDefaults().
+    const MonitoredEntry::EntryProperty& defaultEntryProperty() const;
 
     /// The normal run's copy: the timeout table into the server layer, then every process-wide limit.
     void MakeProcessWideCopy() const;
