@@ -132,8 +132,10 @@ struct Connection {
     {
         std::string address = ssl ? "https://" : "http://";
         // A literal IPv6 address is written in brackets.
-        if (host.find(':') != std::string::npos && host.front() != '[') address += "[" + host + "]";
-        else address += host;
+        const bool bracket = host.find(':') != std::string::npos && host.front() != '[';
+        if (bracket) address += '[';
+        address += host;
+        if (bracket) address += ']';
         address += ":" + std::to_string(port);
         return address;
     }
