@@ -311,6 +311,7 @@ private:
             result = OtherFailure;
         }
         if (result == Success && noDocument) {
+            EnableCloseOnly();  // the person may give up by closing the window
             for (int attempt = 0; attempt < PreparationAttempts; ++attempt) {
                 try {
                     p.downloading = true;
