@@ -65,8 +65,26 @@ private:
         parser_.emplace();
         parser_->body_limit(requestBodyLimit);
         beast::get_lowest_layer(stream_).expires_after(idleLimit);
-        http::async_read(stream_, buffer_, *parser_,
-                         [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->OnRead(ec); });
+        http::async_read_header(stream_, buffer_, *parser_,
+                                [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                                    self->OnHeader(ec);
+                                });
+    }
+
+    // A client that announces its body with "Expect: 100-continue" waits for the go-ahead.
+    void OnHeader(beast::error_code ec)
+    {
+        if (ec == http::error::end_of_stream) return Close();
+        if (ec) return;
+        auto readBody = [self = this->shared_from_this()] {
+            http::async_read(self->stream_, self->buffer_, *self->parser_,
+                             [self](beast::error_code error, std::size_t) { self->OnRead(error); });
+        };
+        if (!beast::iequals(parser_->get()[http::field::expect], "100-continue")) return readBody();
+        continue_ = {http::status::continue_, parser_->get().version()};
+        http::async_write(stream_, continue_, [readBody](beast::error_code error, std::size_t) {
+            if (!error) readBody();
+        });
     }
 
     void OnRead(beast::error_code ec)
@@ -130,6 +148,7 @@ private:
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     http::response<http::string_body> response_;
+    http::response<http::empty_body> continue_;
     std::string peer_;
     bool loopback_ = false;
 };
@@ -148,32 +167,34 @@ tcp::acceptor Listen(asio::io_context& io, std::uint16_t port)
 }  // namespace
 
 struct Server::Impl {
+    // The context goes last: sockets and pending sessions are released before it.
+    std::optional<asio::io_context> io{std::in_place};
     Handler handler;
-    asio::io_context io;
     asio::ssl::context tls{asio::ssl::context::tls_server};
-    tcp::acceptor http;
-    tcp::acceptor https;
+    std::optional<tcp::acceptor> http;
+    std::optional<tcp::acceptor> https;
     std::mutex udpMutex;
-    asio::ip::udp::socket udp;
+    std::optional<asio::ip::udp::socket> udp;  // guarded by udpMutex; empty once stopped
     std::thread thread;
     std::uint16_t httpPort = 0, httpsPort = 0;
-    bool stopped = false;
 
-    Impl(Handler h, std::uint16_t httpPort, std::uint16_t httpsPort)
-        : handler(std::move(h)), http(Listen(io, httpPort)), https(Listen(io, httpsPort)), udp(io)
+    Impl(Handler h, std::uint16_t httpPortWanted, std::uint16_t httpsPortWanted) : handler(std::move(h))
     {
         InstallSelfSignedCertificate(tls);
-        udp.open(asio::ip::udp::v4());
-        this->httpPort = http.local_endpoint().port();
-        this->httpsPort = https.local_endpoint().port();
+        http.emplace(Listen(*io, httpPortWanted));
+        https.emplace(Listen(*io, httpsPortWanted));
+        httpPort = http->local_endpoint().port();
+        httpsPort = https->local_endpoint().port();
+        udp.emplace(*io);
+        udp->open(asio::ip::udp::v4());
         AcceptPlain();
         AcceptSecure();
-        thread = std::thread([this] { io.run(); });
+        thread = std::thread([this] { io->run(); });
     }
 
     void AcceptPlain()
     {
-        http.async_accept([this](beast::error_code ec, tcp::socket socket) {
+        http->async_accept([this](beast::error_code ec, tcp::socket socket) {
             if (ec) return;
             std::make_shared<Session<PlainStream>>(handler, std::move(socket))->Run();
             AcceptPlain();
@@ -182,7 +203,7 @@ struct Server::Impl {
 
     void AcceptSecure()
     {
-        https.async_accept([this](beast::error_code ec, tcp::socket socket) {
+        https->async_accept([this](beast::error_code ec, tcp::socket socket) {
             if (ec) return;
             std::make_shared<Session<SecureStream>>(handler, std::move(socket), tls)->Run();
             AcceptSecure();
@@ -216,23 +237,25 @@ bool Server::SendDatagram(const std::string& address, int port, const std::strin
     auto target = asio::ip::make_address(address, ec);
     if (ec || !target.is_v4() || !target.is_loopback() || port < 1 || port > 65535) return false;
     std::lock_guard lock(impl_->udpMutex);
-    impl_->udp.send_to(asio::buffer(payload), asio::ip::udp::endpoint(target, static_cast<unsigned short>(port)), 0,
-                       ec);
+    if (!impl_->udp) return false;
+    impl_->udp->send_to(asio::buffer(payload), asio::ip::udp::endpoint(target, static_cast<unsigned short>(port)), 0,
+                        ec);
     return !ec;
 }
 
 void Server::Stop()
 {
-    if (impl_->stopped) return;
-    impl_->stopped = true;
-    asio::post(impl_->io, [this] {
-        beast::error_code ec;
-        impl_->http.close(ec);
-        impl_->https.close(ec);
-    });
-    impl_->io.stop();
+    if (!impl_->io) return;
+    impl_->io->stop();
     if (impl_->thread.joinable()) impl_->thread.join();
+    {
+        std::lock_guard lock(impl_->udpMutex);
+        impl_->udp.reset();
+    }
+    impl_->http.reset();
+    impl_->https.reset();
+    // Destroying the context drops the open connections with their sessions.
+    impl_->io.reset();
 }
 
 }  // namespace QuillhavenSim
-
