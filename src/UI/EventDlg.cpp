@@ -2,6 +2,7 @@
 
 #include "UI/EventDlgPimpl.hpp"
 #include "UI/Thumbnail.hpp"
+#include "Norvane/UI/Icons.hpp"
 
 #include "HTTP/Error.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
@@ -134,7 +135,7 @@ QRect EventDlg::MapDialogRect(const QRect& units) const
     return QRect(left, top, mapX(units.x() + units.width()) - left, mapY(units.y() + units.height()) - top);
 }
 
-EventDlg::EventDlg(std::shared_ptr<const EventSnapshot> snapshot, QWidget* parent)
+EventDlg::EventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget* parent)
     : QDialog(parent), pimpl(std::make_shared<Pimpl>())
 {
     pimpl->dialog = this;
@@ -218,7 +219,7 @@ void EventDlg::SetEntryID(const ID& id) { pimpl->entryID = id; }
 void EventDlg::SetEventID(const ID& id) { pimpl->eventID = id; }
 const ID& EventDlg::GetEntryID() const { return pimpl->entryID; }
 const ID& EventDlg::GetEventID() const { return pimpl->eventID; }
-const EventSnapshot& EventDlg::GetSnapshot() const { return *pimpl->snapshot; }
+const MachineEvent::Event& EventDlg::GetSnapshot() const { return *pimpl->snapshot; }
 bool EventDlg::IsLeftForLog() const { return pimpl->leftForLog; }
 bool EventDlg::IsClosedByTimer() const { return pimpl->closedByTimer; }
 int EventDlg::LayoutMode() const { return pimpl->layoutMode; }
@@ -227,18 +228,33 @@ bool EventDlg::ReadFlag() const { return pimpl->readFlag; }
 QWidget* EventDlg::Control(int id) const { return pimpl->Control(id); }
 void EventDlg::SetClosedByTimer() { pimpl->closedByTimer = true; }
 
+EventDlg::Thumbnail EventDlg::FetchThumbnail(const MachineEvent::Event& snapshot)
+{
+    Thumbnail thumbnail;
+    const auto& address = snapshot.GetProperty().GetThumbNailURL();
+    if (!address) return thumbnail;
+    try {
+        QuillhavenServer server(snapshot.GetMFP());
+        thumbnail.image = server.GetThumbnail(*address, snapshot.GetUser());
+    } catch (const HTTP::Error&) {
+        thumbnail.failed = true;
+    }
+    return thumbnail;
+}
+
+void EventDlg::SetThumbnail(Thumbnail thumbnail)
+{
+    pimpl->thumbnail = std::move(thumbnail.image);
+    pimpl->thumbnailFailed = thumbnail.failed;
+}
+
 void EventDlg::LoadThumbnail()
 {
     pimpl->thumbnail.reset();
-    const auto& address = pimpl->snapshot->event.GetProperty().GetThumbNailURL();
-    if (!address) return;
     const bool guiThread = QThread::currentThread() == thread();
     if (guiThread) QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        QuillhavenServer server(pimpl->snapshot->mfp);
-        pimpl->thumbnail = server.GetThumbnail(*address, pimpl->snapshot->user);
-    } catch (const HTTP::Error&) {
-        pimpl->thumbnailFailed = true;
+        SetThumbnail(FetchThumbnail(*pimpl->snapshot));
     } catch (...) {
         if (guiThread) QApplication::restoreOverrideCursor();
         throw;
@@ -258,7 +274,7 @@ void EventDlg::setVisible(bool visible)
 void EventDlg::OnInitDialog()
 {
     const auto& snapshot = *pimpl->snapshot;
-    const auto& property = snapshot.event.GetProperty();
+    const auto& property = snapshot.GetProperty();
     static const std::wstring none;
 
     // Texts. The document buttons are named only where there is a document to act on.
@@ -273,10 +289,10 @@ void EventDlg::OnInitDialog()
             setText(spec.id, Q(LoadString(spec.text)));
     }
     setText(C::NoticeLabel, Q(LoadString(241)));
-    const auto& mfpName = snapshot.mfp.GetName();
-    setText(C::Machine, Q(mfpName ? *mfpName : snapshot.mfp.GetHost()));
-    const auto& userName = snapshot.user.GetName();
-    setText(C::User, Q(userName ? *userName : snapshot.user.GetID()));
+    const auto& mfpName = snapshot.GetMFP().GetName();
+    setText(C::Machine, Q(mfpName ? *mfpName : snapshot.GetMFP().GetHost()));
+    const auto& userName = snapshot.GetUser().GetName();
+    setText(C::User, Q(userName ? *userName : snapshot.GetUser().GetID()));
     setText(C::Event, Q(property.GetCategory()));
     setText(C::Info, Q(property.GetInfo()));
     setText(C::Time, Q(property.GetTime().ToDisplayText()));
@@ -297,7 +313,8 @@ void EventDlg::OnInitDialog()
     // Header and the entry's settings.
     const EntryState entry = ReadEntryState(pimpl->entryManager, pimpl->entryID);
     pimpl->unreadCount = entry.unread;
-    static_cast<QLabel*>(Control(C::UnreadIcon))->setPixmap(EventIcon(entry.unread > 0 ? 208 : 209));
+    auto* icon = static_cast<QLabel*>(Control(C::UnreadIcon));
+    icon->setPixmap(Icon(entry.unread > 0 ? IconId::UnreadMark : IconId::NoUnreadMark).pixmap(icon->size()));
     auto* count = static_cast<QLabel*>(Control(C::UnreadCount));
     count->setText(QString::number(entry.unread) + Q(LoadString(211)));
     QFont countFont = font();
@@ -333,7 +350,7 @@ void EventDlg::OnInitDialog()
 
 void EventDlg::ApplyLayout()
 {
-    const auto& property = pimpl->snapshot->event.GetProperty();
+    const auto& property = pimpl->snapshot->GetProperty();
     auto hide = [this](std::initializer_list<int> ids) {
         for (int id : ids) Control(id)->hide();
     };
@@ -431,16 +448,16 @@ void EventDlg::ShowThumbnailFailure()
 
 void EventDlg::OnLogin()
 {
-    QuillhavenServer server(pimpl->snapshot->mfp);
-    server.OpenInBrowser(pimpl->snapshot->user, 3);
+    QuillhavenServer server(pimpl->snapshot->GetMFP());
+    server.OpenInBrowser(pimpl->snapshot->GetUser(), 3);
 }
 
 void EventDlg::OnNotice()
 {
-    const auto& property = pimpl->snapshot->event.GetProperty();
+    const auto& property = pimpl->snapshot->GetProperty();
     static const std::wstring none;
-    QuillhavenServer server(pimpl->snapshot->mfp);
-    server.OpenInBrowser(pimpl->snapshot->user, Or(property.GetDocID(), none), Or(property.GetNotifyId(), none));
+    QuillhavenServer server(pimpl->snapshot->GetMFP());
+    server.OpenInBrowser(pimpl->snapshot->GetUser(), Or(property.GetDocID(), none), Or(property.GetNotifyId(), none));
 }
 
 void EventDlg::OnEventLog()

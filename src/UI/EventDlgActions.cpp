@@ -49,7 +49,7 @@ std::wstring MakeDownloadId()
 const std::wstring& DocumentCode(const EventDlg::Pimpl& p)
 {
     static const std::wstring none;
-    const auto& code = p.snapshot->event.GetProperty().GetDocID();
+    const auto& code = p.snapshot->GetProperty().GetDocID();
     return code ? *code : none;
 }
 
@@ -91,7 +91,7 @@ public:
     void SendCancel(QuillhavenServer& server, const std::wstring& id) const
     {
         try {
-            server.CancelDownload(p_->snapshot->user, DocumentCode(*p_), id);
+            server.CancelDownload(p_->snapshot->GetUser(), DocumentCode(*p_), id);
         } catch (...) {
             // The machine drops an unfinished preparation by itself in the end.
         }
@@ -121,7 +121,7 @@ public:
     {
         auto& p = *p_;
         p.downloading = false;
-        auto server = std::make_shared<QuillhavenServer>(p.snapshot->mfp);
+        auto server = std::make_shared<QuillhavenServer>(p.snapshot->GetMFP());
         const std::wstring id = MakeDownloadId();
         Publish(server, id);
 
@@ -137,7 +137,7 @@ public:
         }
 
         const HTTP::Timeout timeout = QH::Config::CurrentRecord(QH::Request::DownloadImage);
-        const auto& user = p.snapshot->user;
+        const auto& user = p.snapshot->GetUser();
         try {
             server->SetDocumentOption(p.readFlag);
             bool noDocument = server->DownloadDocument(user, DocumentCode(p), path, id, 7, timeout);
@@ -176,7 +176,7 @@ private:
             try {
                 p.downloading = true;
                 server.SetDocumentOption(p.readFlag);
-                if (!server.DownloadDocument(p.snapshot->user, DocumentCode(p), path, id, 8, timeout)) return true;
+                if (!server.DownloadDocument(p.snapshot->GetUser(), DocumentCode(p), path, id, 8, timeout)) return true;
                 p.downloading = false;
                 Fail(178);
                 return false;
@@ -294,11 +294,11 @@ private:
     {
         auto& p = *p_;
         p.downloading = false;
-        auto server = std::make_shared<QuillhavenServer>(p.snapshot->mfp);
+        auto server = std::make_shared<QuillhavenServer>(p.snapshot->GetMFP());
         const std::wstring id = MakeDownloadId();
         Publish(server, id);
         server->SetDocumentOption(p.readFlag);
-        const auto& user = p.snapshot->user;
+        const auto& user = p.snapshot->GetUser();
 
         int result = Success;
         bool noDocument = false;
@@ -535,9 +535,9 @@ void EventDlgActions::Print(EventDlg& dlg)
     auto& p = *dlg.pimpl;
     try {
         WithWaitCursor([&] {
-            QuillhavenServer server(p.snapshot->mfp);
+            QuillhavenServer server(p.snapshot->GetMFP());
             server.SetDocumentOption(p.readFlag);
-            server.PrintDocument(p.snapshot->user, DocumentCode(p), QH::Config::CurrentRecord(QH::Request::Print));
+            server.PrintDocument(p.snapshot->GetUser(), DocumentCode(p), QH::Config::CurrentRecord(QH::Request::Print));
         });
         Message::Show(217, MessageIcon::Information);
     } catch (const HTTP::Error&) {
@@ -551,8 +551,8 @@ void EventDlgActions::Delete(EventDlg& dlg)
     if (p.deleteConfirmation && !Message::Affirmation(213)) return;
     try {
         WithWaitCursor([&] {
-            QuillhavenServer server(p.snapshot->mfp);
-            server.DeleteDocument(p.snapshot->user, DocumentCode(p), QH::Config::CurrentRecord(QH::Request::Delete));
+            QuillhavenServer server(p.snapshot->GetMFP());
+            server.DeleteDocument(p.snapshot->GetUser(), DocumentCode(p), QH::Config::CurrentRecord(QH::Request::Delete));
         });
     } catch (const HTTP::NoAuthority&) {
         Message::Show(214);
@@ -580,9 +580,9 @@ void EventDlgActions::CancelAtDestruction(EventDlg::Pimpl& p)
     if (!p.server) return;
     // Over a connection of its own: the worker may be using its server right now.
     try {
-        QuillhavenServer server(p.snapshot->mfp);
+        QuillhavenServer server(p.snapshot->GetMFP());
         server.SetDocumentOption(p.readFlag);
-        server.CancelDownload(p.snapshot->user, DocumentCode(p), p.downloadId);
+        server.CancelDownload(p.snapshot->GetUser(), DocumentCode(p), p.downloadId);
     } catch (...) {
         // Nothing more can be done for a window that is going.
     }

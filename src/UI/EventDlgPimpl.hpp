@@ -23,7 +23,7 @@ namespace UI {
 
 struct EventDlg::Pimpl {
     QPointer<EventDlg> dialog;
-    std::shared_ptr<const EventSnapshot> snapshot;
+    std::shared_ptr<const MachineEvent::Event> snapshot;
 
     MonitoredEntry::EntryManager* entryManager = nullptr;
     ID entryID;
@@ -37,7 +37,7 @@ struct EventDlg::Pimpl {
     bool closedByTimer = false;
     bool thumbnailHiddenSetting = false;
 
-    std::unique_ptr<QH::MemoryImage> thumbnail;
+    std::shared_ptr<QH::MemoryImage> thumbnail;
     bool thumbnailFailed = false;
 
     bool initialized = false;
@@ -93,8 +93,5 @@ public:
     /// The disabling set: Close, 1067, 1078, 1079, 1130, 1131, 1127 and 1128.
     static void EnableDisablingSet(EventDlg& dlg, bool enable);
 };
-
-/// Icons of the header: 208 unread events, 209 none.
-QPixmap EventIcon(int id);
 
 }  // namespace UI

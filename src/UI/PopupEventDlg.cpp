@@ -39,7 +39,7 @@ void MoveToCorner(QWidget& window)
 }
 }  // namespace
 
-PopupEventDlg::PopupEventDlg(std::shared_ptr<const EventSnapshot> snapshot, QWidget* parent)
+PopupEventDlg::PopupEventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget* parent)
     : EventDlg(std::move(snapshot), parent)
 {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);

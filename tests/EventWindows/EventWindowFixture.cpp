@@ -159,9 +159,9 @@ void EventWindowFixture::MakeEntry(const std::vector<EventProperty>& events, int
     manager = std::make_unique<EntryManager>(EntryDB(ID(1), {entry}));
 }
 
-std::shared_ptr<const UI::EventSnapshot> EventWindowFixture::Snapshot(const EventProperty& property) const
+std::shared_ptr<const MachineEvent::Event> EventWindowFixture::Snapshot(const EventProperty& property) const
 {
-    return std::make_shared<const UI::EventSnapshot>(UI::EventSnapshot{Event(ID(0), property), Machine(), Alice()});
+    return std::make_shared<const MachineEvent::Event>(Event(ID(0), property), Machine(), Alice());
 }
 
 bool EventWindowFixture::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)

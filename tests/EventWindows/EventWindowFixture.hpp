@@ -4,6 +4,7 @@
 // boxes, the desktop's opener and the Save As dialog, and a short timeout table.
 
 #include "Norvane/UI/EventDlg.hpp"
+#include "Monitoring/Popup.hpp"
 #include "Norvane/UI/Message.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
 #include "MonitoredEntry/EventProperty.hpp"
@@ -90,7 +91,7 @@ protected:
     /// the rest read) into a new entry manager; the events get IDs 0, 1, ...
     void MakeEntry(const std::vector<MonitoredEntry::EventProperty>& events, int unread,
                    const EntrySettings& settings = {});
-    std::shared_ptr<const UI::EventSnapshot> Snapshot(const MonitoredEntry::EventProperty& property) const;
+    std::shared_ptr<const MachineEvent::Event> Snapshot(const MonitoredEntry::EventProperty& property) const;
 
     /// A window for the event, wired to the entry (not shown yet).
     template <class Dialog>

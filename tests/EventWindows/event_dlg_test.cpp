@@ -3,7 +3,7 @@
 #include "EventWindowFixture.hpp"
 
 #include "Norvane/UI/EventDlg.hpp"
-#include "UI/EventDlgPimpl.hpp"
+#include "Norvane/UI/Icons.hpp"
 #include "Utility/LoadString.hpp"
 
 #include <QApplication>
@@ -69,10 +69,10 @@ TEST_F(EventDlgTest, ScannedDocumentShowsEveryControlWithItsTexts)
 
 TEST_F(EventDlgTest, MachineAndUserFallBackToHostAndAccount)
 {
-    auto snapshot = std::make_shared<const UI::EventSnapshot>(UI::EventSnapshot{
+    auto snapshot = std::make_shared<const MachineEvent::Event>(
         MonitoredEntry::Event(ID(0), MakeProperty(boost::none, boost::none)),
         MonitoredEntry::MFP(boost::none, L"127.0.0.1", 80, 443, false),
-        MonitoredEntry::User(boost::none, L"alice", MonitoredEntry::Password(L"secret"))});
+        MonitoredEntry::User(boost::none, L"alice", MonitoredEntry::Password(L"secret")));
     UI::EventDlg window(snapshot);
     window.show();
     EXPECT_EQ(LabelText(window, C::Machine), "127.0.0.1");
@@ -186,8 +186,8 @@ TEST_F(EventDlgTest, HeaderCountsTheEntrysUnreadEvents)
         const QLabel* count = ControlOf<QLabel>(*window, C::UnreadCount);
         EXPECT_EQ(count->text(), QString::number(expected) + Text(211));
         EXPECT_EQ(count->font().bold(), expected > 0);
-        EXPECT_EQ(ControlOf<QLabel>(*window, C::UnreadIcon)->pixmap().toImage(),
-                  UI::EventIcon(expected > 0 ? 208 : 209).toImage());
+        const QLabel* icon = ControlOf<QLabel>(*window, C::UnreadIcon);
+        EXPECT_EQ(icon->pixmap().toImage(), UI::Icon(expected > 0 ? 208 : 209).pixmap(icon->size()).toImage());
         EXPECT_EQ(Shown(*window, C::Login), !c.entryExists || c.monitoring);
         // The entry's settings come along only while the entry exists.
         EXPECT_EQ(window->ReadFlag(), c.entryExists);

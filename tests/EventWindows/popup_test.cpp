@@ -3,7 +3,8 @@
 #include "EventWindowFixture.hpp"
 
 #include "Norvane/UI/PopupEventDlg.hpp"
-#include "Norvane/UI/PopupHost.hpp"
+#include "Norvane/UI/PopupWindow.hpp"
+#include "Monitoring/PopupEventManager.hpp"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -88,91 +89,136 @@ TEST_F(PopupTest, WithoutEraseTimeItStaysAndEscapeEndsItWithOK)
     EXPECT_EQ(popup->result(), QDialog::Accepted);
 }
 
-// The popup manager's thread: make, load the thumbnail, run and wait, while the GUI
-// thread goes on.
-class PopupHostTest : public PopupTest {
+// The popup manager's side: make the popup, load its thumbnail and run it on a thread
+// of its own while the GUI thread goes on.
+class PopupWindowTest : public PopupTest {
 protected:
-    std::future<UI::PopupHost::Result> RunOnWorker(UI::PopupHost& host, const MonitoredEntry::EventProperty& property)
+    using Result = MachineEvent::PopupResult;
+
+    std::future<Result> RunOnWorker(const MonitoredEntry::EventProperty& property)
     {
         auto snapshot = Snapshot(property);
         auto* entries = manager.get();
-        return std::async(std::launch::async, [&host, snapshot, entries] {
-            host.Make(snapshot, entries, ID(0), ID(0));
-            host.LoadThumbnail();
-            return host.Run();
+        return std::async(std::launch::async, [this, snapshot, entries] {
+            auto popup = factory.Make(snapshot, *entries, ID(0), ID(0));
+            popup->LoadThumbnail();
+            return popup->Run();
         });
     }
-    UI::PopupEventDlg* WaitForPopup(UI::PopupHost& host)
+    UI::PopupEventDlg* WaitForPopup()
     {
-        WaitUntil([&] { return host.Current() && host.Current()->isVisible(); }, 10s);
-        return host.Current();
+        WaitUntil([&] { return factory.Current() && factory.Current()->isVisible(); }, 10s);
+        return factory.Current();
     }
+    static bool Ready(std::future<Result>& result)
+    {
+        return WaitUntil([&] { return result.wait_for(0s) == std::future_status::ready; }, 5s);
+    }
+
+    UI::PopupWindowFactory factory;
 };
 
-TEST_F(PopupHostTest, ResultsComeBackToTheWaitingThread)
+TEST_F(PopupWindowTest, ResultsComeBackToTheWaitingThread)
 {
     const auto scan = PublishScan();
     EntrySettings settings;
     settings.eraseTime = 1000;
     MakeEntry({scan}, 1, settings);
 
-    UI::PopupHost host;
-    // Closed with its button: OK, and the thumbnail was loaded on the worker thread.
-    auto result = RunOnWorker(host, scan);
-    UI::PopupEventDlg* popup = WaitForPopup(host);
+    // Closed with its button: OK; the thumbnail was loaded on the worker thread.
+    auto result = RunOnWorker(scan);
+    UI::PopupEventDlg* popup = WaitForPopup();
     ASSERT_NE(popup, nullptr);
     ASSERT_TRUE(popup->TimerActive());
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(popup, &move);
     EXPECT_EQ(ControlOf<QLabel>(*popup, C::Picture)->pixmap().size(), QSize(64, 48));
     ControlOf<QPushButton>(*popup, C::Close)->click();
-    ASSERT_TRUE(WaitUntil([&] { return result.wait_for(0s) == std::future_status::ready; }, 5s));
-    EXPECT_EQ(result.get(), UI::PopupHost::Result::OK);
+    ASSERT_TRUE(Ready(result));
+    EXPECT_EQ(result.get(), Result::OK);
+    // The popup object is gone: so is its window.
+    EXPECT_TRUE(WaitUntil([&] { return factory.Current() == nullptr; }, 2s));
 
     // Left alone: the erase timer ends it with Cancel.
-    result = RunOnWorker(host, scan);
-    ASSERT_TRUE(WaitUntil([&] { return result.wait_for(0s) == std::future_status::ready; }, 5s));
-    EXPECT_EQ(result.get(), UI::PopupHost::Result::Cancel);
+    result = RunOnWorker(scan);
+    ASSERT_TRUE(Ready(result));
+    EXPECT_EQ(result.get(), Result::Cancel);
 
     // The event-log button.
-    result = RunOnWorker(host, scan);
-    popup = WaitForPopup(host);
+    result = RunOnWorker(scan);
+    popup = WaitForPopup();
     ASSERT_NE(popup, nullptr);
     ControlOf<QPushButton>(*popup, C::EventLog)->click();
-    ASSERT_TRUE(WaitUntil([&] { return result.wait_for(0s) == std::future_status::ready; }, 5s));
-    EXPECT_EQ(result.get(), UI::PopupHost::Result::LeftForLog);
+    ASSERT_TRUE(Ready(result));
+    EXPECT_EQ(result.get(), Result::EventLog);
 }
 
-TEST_F(PopupHostTest, CloseRequestFromAnotherThreadEndsTheShownPopupWithOK)
+TEST_F(PopupWindowTest, CloseEndsTheShownPopupWithOKEvenWhileTheGuiThreadIsBusy)
 {
     const auto property = MakeProperty(boost::none, boost::none);
     MakeEntry({property}, 1);
-    UI::PopupHost host;
-    auto result = RunOnWorker(host, property);
-    UI::PopupEventDlg* popup = WaitForPopup(host);
-    ASSERT_NE(popup, nullptr);
-    std::thread([&host] { host.RequestClose(); }).join();
-    ASSERT_TRUE(WaitUntil([&] { return result.wait_for(0s) == std::future_status::ready; }, 5s));
-    EXPECT_EQ(result.get(), UI::PopupHost::Result::OK);
-    EXPECT_TRUE(WaitUntil([&] { return !popup->isVisible(); }, 2s));
+    auto popup = factory.Make(Snapshot(property), *manager, ID(0), ID(0));
+    auto result = std::async(std::launch::async, [&] { return popup->Run(); });
+    UI::PopupEventDlg* window = WaitForPopup();
+    ASSERT_NE(window, nullptr);
+    // The GUI thread stops the manager and waits for its thread, as at shutdown.
+    popup->Close();
+    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(result.get(), Result::OK);
+    EXPECT_TRUE(WaitUntil([&] { return !window->isVisible(); }, 2s));
 
-    // Once the manager is stopping, a popup that was not shown yet is not shown at all.
-    result = RunOnWorker(host, property);
-    ASSERT_TRUE(WaitUntil([&] { return result.wait_for(0s) == std::future_status::ready; }, 5s));
-    EXPECT_EQ(result.get(), UI::PopupHost::Result::Cancel);
+    // From another thread, before the popup was shown: it is not shown at all.
+    auto later = factory.Make(Snapshot(property), *manager, ID(0), ID(0));
+    std::thread([&] { later->Close(); }).join();
+    EXPECT_EQ(later->Run(), Result::Cancel);
 }
 
-TEST_F(PopupHostTest, CloseRequestDoesNotWaitForABusyGuiThread)
+// No sound device in the tests; the events here have no voice to play anyway.
+class SilentSound : public MachineEvent::SoundOutput {
+public:
+    bool Play(const std::shared_ptr<const MachineEvent::WaveBytes>&) override { return false; }
+    bool IsPlaying() override { return false; }
+    void Stop() override {}
+};
+
+class PopupManagerTest : public PopupWindowTest {
+protected:
+    bool EventRead()
+    {
+        std::lock_guard lock(*manager);
+        return manager->GetDB().GetEntry(ID(0)).ReadEventLog().GetEvent(ID(0)).GetRead();
+    }
+    SilentSound sound;
+};
+
+TEST_F(PopupManagerTest, ClosingThePopupWithOKMarksTheEventRead)
+{
+    const auto scan = PublishScan();
+    MakeEntry({scan}, 1);
+    MachineEvent::PopupEventManager popups(*manager, factory, sound, {50, 10, 5});
+    popups.start();
+    popups.Notify(ID(0), ID(0));
+    UI::PopupEventDlg* window = WaitForPopup();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(EventRead());
+    ControlOf<QPushButton>(*window, C::Close)->click();
+    EXPECT_TRUE(WaitUntil([&] { return EventRead(); }, 5s));
+    popups.stop();
+}
+
+TEST_F(PopupManagerTest, StoppingTheManagerOnTheGuiThreadClosesTheShownPopup)
 {
     const auto property = MakeProperty(boost::none, boost::none);
     MakeEntry({property}, 1);
-    UI::PopupHost host;
-    auto result = RunOnWorker(host, property);
-    ASSERT_NE(WaitForPopup(host), nullptr);
-    // The GUI thread itself stops the manager and waits for its thread, as at shutdown.
-    host.RequestClose();
-    EXPECT_EQ(result.wait_for(5s), std::future_status::ready);
-    EXPECT_EQ(result.get(), UI::PopupHost::Result::OK);
+    MachineEvent::PopupEventManager popups(*manager, factory, sound, {50, 10, 5});
+    popups.start();
+    popups.Notify(ID(0), ID(0));
+    QPointer<UI::PopupEventDlg> window = WaitForPopup();
+    ASSERT_FALSE(window.isNull());
+    // As at shutdown: the GUI thread stops the manager and waits for its thread.
+    popups.stop();
+    EXPECT_TRUE(EventRead());  // a close request ends a shown popup with OK
+    EXPECT_TRUE(WaitUntil([&] { return window.isNull() || !window->isVisible(); }, 5s));
 }
 
 }  // namespace

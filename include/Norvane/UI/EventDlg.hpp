@@ -7,9 +7,7 @@
 // before the window is shown; RequestClose may be called from any thread.
 
 #include "MonitoredEntry/BasicID.hpp"
-#include "MonitoredEntry/Event.hpp"
-#include "MonitoredEntry/MFP.hpp"
-#include "MonitoredEntry/User.hpp"
+#include "Monitoring/Popup.hpp"
 
 #include <QDialog>
 
@@ -19,19 +17,11 @@
 
 class QWidget;
 
-namespace MonitoredEntry {
-class EntryManager;
+namespace QH {
+class MemoryImage;
 }
 
 namespace UI {
-
-/// What a window shows: a copy of the logged event and of its entry's machine and
-/// user, taken under the entry manager's lock and never changed afterwards.
-struct EventSnapshot {
-    MonitoredEntry::Event event;
-    MonitoredEntry::MFP mfp;
-    MonitoredEntry::User user;
-};
 
 /// The control numbers of the window (also their objectName).
 namespace EventControl {
@@ -92,7 +82,8 @@ std::wstring FilterFor(const std::wstring& extension);
 class EventDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit EventDlg(std::shared_ptr<const EventSnapshot> snapshot, QWidget* parent = nullptr);
+    /// The snapshot: a copy of the logged event and of its entry's machine and user.
+    explicit EventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget* parent = nullptr);
     /// Cancels a document the machine is still preparing and waits for the worker.
     ~EventDlg() override;
 
@@ -101,10 +92,19 @@ public:
     void SetEventID(const ID& id);
     const ID& GetEntryID() const;
     const ID& GetEventID() const;
-    const EventSnapshot& GetSnapshot() const;
+    const MachineEvent::Event& GetSnapshot() const;
 
-    /// Fetches the thumbnail before the window runs. A transport failure only marks the
-    /// thumbnail failed (the window then says so); other failures reach the caller.
+    /// The thumbnail of an event as fetched from its machine.
+    struct Thumbnail {
+        std::shared_ptr<QH::MemoryImage> image;
+        bool failed = false;  // the machine could not be reached or refused
+    };
+    /// Fetches the event's thumbnail on the calling thread (nothing without a thumbnail
+    /// address). A transport failure gives `failed`; other failures reach the caller.
+    static Thumbnail FetchThumbnail(const MachineEvent::Event& snapshot);
+    /// Before the window shows: the thumbnail it shows (or the failure text).
+    void SetThumbnail(Thumbnail thumbnail);
+    /// FetchThumbnail and SetThumbnail, with the wait cursor on the GUI thread.
     void LoadThumbnail();
 
     /// The person left through the event-log button (the window ended with Cancel).

@@ -12,7 +12,7 @@ namespace UI {
 class PopupEventDlg : public EventDlg {
     Q_OBJECT
 public:
-    explicit PopupEventDlg(std::shared_ptr<const EventSnapshot> snapshot, QWidget* parent = nullptr);
+    explicit PopupEventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget* parent = nullptr);
     ~PopupEventDlg() override;
 
     /// The erase timer is running.
