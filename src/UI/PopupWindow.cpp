@@ -46,8 +46,11 @@ public:
             state_->closeRequested = true;
         }
         state_->changed.notify_all();
-        // The window goes on the GUI thread (it may still have to cancel a download).
-        Post([state = state_] { delete state->window.data(); });
+        // The window goes on the GUI thread (it may still have to cancel a download),
+        // once no handler of its own is running any more.
+        Post([state = state_] {
+            if (state->window) state->window->deleteLater();
+        });
     }
 
     void LoadThumbnail() override
