@@ -142,6 +142,7 @@ EventDlg::EventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget*
     pimpl->snapshot = std::move(snapshot);
     setObjectName(QStringLiteral("134"));
     setWindowTitle(Q(LoadString(117)));
+    setWindowIcon(Icon(IconId::Application));
     // A window of its own in the task bar, with the close box but no help button.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 

@@ -5,6 +5,10 @@
 #include "Norvane/UI/EventDlg.hpp"
 #include "Norvane/UI/Icons.hpp"
 #include "Utility/LoadString.hpp"
+#include "QH/MemoryImage.hpp"
+#include "UI/Thumbnail.hpp"
+
+#include <QBuffer>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,6 +46,7 @@ TEST_F(EventDlgTest, ScannedDocumentShowsEveryControlWithItsTexts)
         EXPECT_NE(ControlOf(*window, id), nullptr) << id;
 
     EXPECT_EQ(window->windowTitle(), Text(117));
+    EXPECT_FALSE(window->windowIcon().isNull());
     const std::pair<int, unsigned> labels[] = {{1124, 210}, {1068, 121}, {1069, 122}, {1070, 123},
                                                {1071, 124}, {1072, 125}, {1160, 241}};
     for (auto [id, text] : labels) EXPECT_EQ(LabelText(*window, id), Text(text)) << id;
@@ -65,6 +70,35 @@ TEST_F(EventDlgTest, ScannedDocumentShowsEveryControlWithItsTexts)
     EXPECT_FALSE(Shown(*window, C::DetailList));
     EXPECT_FALSE(Enabled(*window, C::DetailList));
     EXPECT_FALSE(Shown(*window, C::Notice));  // a document event has no notice group
+}
+
+TEST_F(EventDlgTest, LargeThumbnailIsReducedIntoItsFrameAndGarbageShowsNothing)
+{
+    QImage big(2000, 1000, QImage::Format_RGB32);
+    big.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(big.save(&buffer, "PNG"));
+
+    const EventProperty property = MakeProperty(kMissingThumbnail, boost::none);
+    UI::EventDlg window(Snapshot(property));
+    window.SetThumbnail({std::make_shared<QH::MemoryImage>(HTTP::Bytes(png.begin(), png.end())), false});
+    window.show();
+    const QRect frame = ControlOf(window, C::ThumbnailBlock)->geometry();
+    const QLabel* picture = ControlOf<QLabel>(window, C::Picture);
+    const QSize expected = UI::ThumbnailSize(QSize(2000, 1000), frame.size());
+    EXPECT_EQ(expected.width(), frame.width());  // the width decides here
+    EXPECT_EQ(picture->pixmap().size(), expected);
+    EXPECT_EQ(picture->geometry().center(), frame.center());
+
+    UI::EventDlg garbage(Snapshot(property));
+    garbage.SetThumbnail({std::make_shared<QH::MemoryImage>(HTTP::Bytes{'n', 'o', 'p', 'e'}), false});
+    garbage.show();
+    EXPECT_TRUE(ControlOf<QLabel>(garbage, C::Picture)->pixmap().isNull());
+    EXPECT_TRUE(ControlOf<QLabel>(garbage, C::Picture)->text().isEmpty());
+    EXPECT_TRUE(Enabled(garbage, C::Preview));
+    EXPECT_TRUE(messages->Shown().empty());
 }
 
 TEST_F(EventDlgTest, MachineAndUserFallBackToHostAndAccount)
