@@ -23,8 +23,12 @@ namespace UI {
 
 class InstanceChannelServer;
 class PopupMenu;
+class SingleWindow;
 class SystemTrayIcon;
 class TerminationSignals;
+
+/// The dialogs the tray program opens, one of each at most.
+enum class Window { EntryManager, EventLog, About };
 
 class MainFrame : public View<QWidget> {
     Q_OBJECT
@@ -46,6 +50,12 @@ public:
     const std::shared_ptr<MonitoredEntry::EntryManager>& Manager() const { return manager_; }
     SystemTrayIcon& Tray() const { return *tray_; }
     PopupMenu& Menu() const { return *menu_; }
+    /// The dialog if it is open.
+    QWidget* OpenWindow(Window window) const;
+    /// Shows a dialog: forced (menu, double-click) or on notice (the notice display).
+    void ShowWindow(Window window, bool forced = true);
+    /// One tick of the notice display timer.
+    void NoticeDisplay();
 
 signals:
     /// Another instance asked this one to come forward (the tray double-click action).
@@ -61,8 +71,13 @@ private:
     void OnCreate();
     void OnActivate();
     void LoadData();
+    void StartEngine();
+    void StopEngine();
     void StartTimers();
     void OpenLoginPage(ID entry);
+    void OnTrayDoubleClick();
+
+    struct Engine;
 
     System::InstanceLock& instanceLock_;
     std::shared_ptr<MonitoredEntry::EntryManager> manager_;
@@ -70,7 +85,10 @@ private:
     PopupMenu* menu_ = nullptr;
     InstanceChannelServer* channel_ = nullptr;
     TerminationSignals* signals_ = nullptr;
+    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<SingleWindow> windows_[3];
     QTimer* serializeTimer_ = nullptr;
+    QTimer* noticeTimer_ = nullptr;
     bool unread_ = false;
     bool saveFailureShown_ = false;
     bool shuttingDown_ = false;
