@@ -5,6 +5,7 @@
 #include "Application/InstallMode.hpp"
 #include "Application/NormalMode.hpp"
 #include "Application/UninstallMode.hpp"
+#include "Norvane/UI/DesktopOpener.hpp"
 #include "Norvane/UI/Message.hpp"
 #include "System/InstanceLock.hpp"
 #include "System/ExecutablePath.hpp"
@@ -87,6 +88,7 @@ bool Application::InitInstance()
             setApplicationDisplayName(QString::fromStdWString(name));
         }
         pimpl_ = std::make_unique<Pimpl>();
+        System::SetOpener(std::make_shared<UI::DesktopOpener>());
 
         const CommandLine line = ParseCommandLine(words_);
         if (line.install)

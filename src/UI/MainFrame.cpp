@@ -12,6 +12,7 @@
 #include "Monitoring/PopupEventManager.hpp"
 #include "MonitoredEntry/DataFile.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
+#include "Norvane/UI/AboutDlg.hpp"
 #include "Norvane/UI/InstanceChannel.hpp"
 #include "Norvane/UI/Message.hpp"
 #include "Norvane/UI/PopupMenu.hpp"
@@ -27,7 +28,6 @@
 
 #include <QApplication>
 #include <QDate>
-#include <QScreen>
 #include <QTimer>
 
 #include <mutex>
@@ -41,7 +41,6 @@ constexpr int loginPageMode = 3;
 // Captions of the dialogs that are still plain windows.
 constexpr unsigned int entryManagerCaption = 126;
 constexpr unsigned int eventLogCaption = 155;
-constexpr unsigned int aboutCaption = 184;
 
 std::size_t slot(Window window) { return static_cast<std::size_t>(window); }
 }  // namespace
@@ -123,14 +122,14 @@ void MainFrame::OnCreate()
         std::make_unique<SingleWindow>([] { return MakePlaceholderDialog(entryManagerCaption); });
     windows_[slot(Window::EventLog)] = std::make_unique<SingleWindow>([] {
         QDialog* viewer = MakePlaceholderDialog(eventLogCaption);
-        // A new viewer opens in the bottom-right corner of the work area.
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            viewer->move(area.right() - viewer->width(), area.bottom() - viewer->height());
-        }
+        MoveToWorkAreaCorner(viewer);
         return viewer;
     });
-    windows_[slot(Window::About)] = std::make_unique<SingleWindow>([] { return MakePlaceholderDialog(aboutCaption); });
+    windows_[slot(Window::About)] = std::make_unique<SingleWindow>([] {
+        auto* about = new AboutDlg;
+        MoveToWorkAreaCorner(about);
+        return about;
+    });
 
     AttachView(manager_);
     StartEngine();

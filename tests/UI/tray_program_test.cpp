@@ -2,6 +2,7 @@
 
 #include "MonitoredEntry/DataFile.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
+#include "Monitoring/NoticeFlags.hpp"
 #include "Norvane/UI/MainFrame.hpp"
 #include "Norvane/UI/Message.hpp"
 #include "Norvane/UI/PopupMenu.hpp"
@@ -12,6 +13,7 @@
 #include "TempDir.hpp"
 
 #include <QAction>
+#include <QLabel>
 #include <QApplication>
 #include <QMenu>
 #include <boost/filesystem/operations.hpp>
@@ -187,6 +189,50 @@ TEST_F(TrayProgram, FailedSavesAreToldOnceAndTheShutdownEndsWithCode30)
     ASSERT_EQ(messages->shown.size(), 2u) << "the shutdown tells again";
     EXPECT_EQ(messages->shown[1], L"設定の保存に失敗しました。");
     EXPECT_FALSE(lock.Held());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TrayProgram, AboutTwiceShowsOneWindowWithTheProgramsTexts)
+{
+    UI::MainFrame frame(lock);
+    frame.ShowWindow(UI::Window::About);
+    QWidget* about = frame.OpenWindow(UI::Window::About);
+    ASSERT_NE(about, nullptr);
+    frame.ShowWindow(UI::Window::About);
+    EXPECT_EQ(frame.OpenWindow(UI::Window::About), about);
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(about->windowTitle(), QString::fromStdWString(L"バージョン情報"));
+    EXPECT_EQ(about->findChild<QLabel*>("1110")->text(), QStringLiteral("TRAVENOR Norvane4"));
+    EXPECT_TRUE(about->findChild<QLabel*>("1111")->text().startsWith(QStringLiteral("Version 4.")));
+    EXPECT_EQ(about->findChild<QLabel*>("1113")->text(), QStringLiteral("Language -"));
+    frame.Shutdown();
+    EXPECT_EQ(frame.OpenWindow(UI::Window::About), nullptr) << "the shutdown closes the open windows";
+}
+
+TEST_F(TrayProgram, NoticeDisplayStartsTheDailyNoticesOnceAnEntryExists)
+{
+    UI::MainFrame frame(lock);
+    auto& flags = MachineEvent::GetNoticeFlags();
+    frame.NoticeDisplay();
+    EXPECT_FALSE(flags.dailyNoticeDue) << "nothing to show without entries";
+    addEntry(*frame.Manager(), L"mfp1", true);
+    frame.NoticeDisplay();
+    EXPECT_TRUE(flags.dateChangeSeen);
+    EXPECT_TRUE(flags.dailyNoticeDue);
+    EXPECT_TRUE(flags.openInNoticeView);
+    ASSERT_NE(frame.OpenWindow(UI::Window::EventLog), nullptr) << "the viewer exists and decides itself";
+
+    flags.dailyNoticeDue = false;
+    flags.noticeRequested = true;
+    flags.overduePending = true;
+    frame.NoticeDisplay();
+    EXPECT_FALSE(flags.noticeRequested);
+    EXPECT_FALSE(flags.overduePending);
+    EXPECT_TRUE(flags.overdueNoticeDue);
+    frame.Shutdown();
 }
 
 }  // namespace
