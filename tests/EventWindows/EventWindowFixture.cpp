@@ -10,6 +10,8 @@
 #include "Utility/Text.hpp"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QThread>
 
 #include <thread>
@@ -162,6 +164,17 @@ void EventWindowFixture::MakeEntry(const std::vector<EventProperty>& events, int
 std::shared_ptr<const MachineEvent::Event> EventWindowFixture::Snapshot(const EventProperty& property) const
 {
     return std::make_shared<const MachineEvent::Event>(Event(ID(0), property), Machine(), Alice());
+}
+
+std::vector<char> PngBytes(const QSize& size, const QColor& colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return std::vector<char>(png.begin(), png.end());
 }
 
 bool EventWindowFixture::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)

@@ -13,6 +13,8 @@
 
 #include "TempDir.hpp"
 
+#include <QColor>
+#include <QSize>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -115,6 +117,9 @@ protected:
     std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
     std::shared_ptr<ScriptedSaveAs> saveAs = std::make_shared<ScriptedSaveAs>();
 };
+
+/// A plain picture of one colour, encoded as PNG.
+std::vector<char> PngBytes(const QSize& size, const QColor& colour);
 
 /// A control of the window by number.
 template <class T = QWidget>

@@ -8,7 +8,6 @@
 #include "QH/MemoryImage.hpp"
 #include "UI/Thumbnail.hpp"
 
-#include <QBuffer>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,16 +73,9 @@ TEST_F(EventDlgTest, ScannedDocumentShowsEveryControlWithItsTexts)
 
 TEST_F(EventDlgTest, LargeThumbnailIsReducedIntoItsFrameAndGarbageShowsNothing)
 {
-    QImage big(2000, 1000, QImage::Format_RGB32);
-    big.fill(Qt::darkGreen);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(big.save(&buffer, "PNG"));
-
     const EventProperty property = MakeProperty(kMissingThumbnail, boost::none);
     UI::EventDlg window(Snapshot(property));
-    window.SetThumbnail({std::make_shared<QH::MemoryImage>(HTTP::Bytes(png.begin(), png.end())), false});
+    window.SetThumbnail({std::make_shared<QH::MemoryImage>(PngBytes(QSize(2000, 1000), Qt::darkGreen)), false});
     window.show();
     const QRect frame = ControlOf(window, C::ThumbnailBlock)->geometry();
     const QLabel* picture = ControlOf<QLabel>(window, C::Picture);

@@ -2,8 +2,8 @@
 
 #include "Norvane/UI/EventDlg.hpp"
 #include "UI/Thumbnail.hpp"
+#include "EventWindowFixture.hpp"
 
-#include <QBuffer>
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -27,13 +27,8 @@ TEST(Thumbnail, IsOnlyReducedAndKeepsItsProportions)
 
 TEST(Thumbnail, DecodesAndScalesRealPictureBytes)
 {
-    QImage source(1000, 500, QImage::Format_RGB32);
-    source.fill(Qt::blue);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(source.save(&buffer, "PNG"));
-    const std::vector<char> bytes(png.begin(), png.end());
+    const std::vector<char> bytes = EventWindowsTest::PngBytes(QSize(1000, 500), Qt::blue);
+    ASSERT_FALSE(bytes.empty());
 
     const QImage scaled = UI::ScaleThumbnail(bytes, QSize(400, 300));
     EXPECT_EQ(scaled.size(), QSize(400, 200));
