@@ -76,6 +76,8 @@ MainFrame::MainFrame(System::InstanceLock& instanceLock)
     : View<QWidget>(nullptr, Qt::Tool), instanceLock_(instanceLock)
 {
     setObjectName(QLatin1String(InstanceChannelName));
+    // How the program's other windows find the main window.
+    setProperty(InstanceChannelName, true);
     if (!instanceLock_.TryTake()) {
         InstanceChannel::Activate();
         OSTREL_THROW(ApplicationBusy());

@@ -57,6 +57,11 @@ public:
     /// One tick of the notice display timer.
     void NoticeDisplay();
 
+public slots:
+    /// The tray icon's double-click: the event log viewer, in its event view. Other
+    /// windows of the program (the popup's event-log button) call it by name.
+    void OnTrayDoubleClick();
+
 signals:
     /// Another instance asked this one to come forward (the tray double-click action).
     void Activated();
@@ -75,7 +80,6 @@ private:
     void StopEngine();
     void StartTimers();
     void OpenLoginPage(ID entry);
-    void OnTrayDoubleClick();
 
     struct Engine;
 
