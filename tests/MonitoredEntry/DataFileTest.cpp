@@ -283,6 +283,11 @@ TEST_F(DataFileTest, DamagedFilesFailWithoutChangingAnything)
         {"number that is not one", Replace(golden, "<Max>200</Max>", "<Max>many</Max>")},
         {"foreign signature", Replace(golden, "serialization::archive", "something::else")},
         {"newer library", Replace(golden, "version=\"5\">", "version=\"99\">")},
+        // The archive library would read out of bounds with these.
+        {"forged class number", Replace(golden, "<px class_id=\"5\"", "<px class_id=\"85\"")},
+        {"forged object number", Replace(golden, "object_id=\"_2\"", "object_id=\"_7\"")},
+        {"object reference", Replace(golden, "<Time class_id_reference=\"17\" object_id=\"_3\">",
+                                     "<Time class_id_reference=\"17\" object_reference=\"_2\">")},
         {"reference to another class", Replace(golden, "class_id_reference=\"17\"", "class_id_reference=\"16\"")},
         {"reference to an unpointed class", Replace(golden, "class_id_reference=\"17\"", "class_id_reference=\"3\"")},
     };
