@@ -504,7 +504,9 @@ void serialize(Ar& ar, EventLog& log, unsigned version)
 }
 
 // An entry is written through its shared pointer: identifier and property as
-// construction data, then its log and its latest feed.
+// construction data, then its log and its latest feed. Reading takes all four before
+// the entry is built, so that a failure anywhere leaves no half-built entry behind
+// (the archive library would not destroy one).
 template <class Ar>
 void save(Ar& ar, const Entry& entry, unsigned)
 {
@@ -514,14 +516,8 @@ void save(Ar& ar, const Entry& entry, unsigned)
     ar << make_nvp("EventLog", entry.ReadEventLog()) << make_nvp("LatestRSSFeed", feed);
 }
 template <class Ar>
-void load(Ar& ar, Entry& entry, unsigned)
+void load(Ar&, Entry&, unsigned)
 {
-    using boost::serialization::make_nvp;
-    EventLog log;
-    Stored::Optional<RSS::RSSFeed> feed;
-    ar >> make_nvp("EventLog", log) >> make_nvp("LatestRSSFeed", feed);
-    entry.SetEventLog(log);
-    entry.SetLatestRSSFeed(feed.value);
 }
 template <class Ar>
 void serialize(Ar& ar, Entry& entry, unsigned version)
@@ -538,10 +534,16 @@ void save_construct_data(Ar& ar, const Entry* entry, unsigned)
 template <class Ar>
 void load_construct_data(Ar& ar, Entry* entry, unsigned)
 {
+    using boost::serialization::make_nvp;
     ID id;
     EntryProperty property;
-    ar >> boost::serialization::make_nvp("ID", id) >> boost::serialization::make_nvp("Property", property);
+    EventLog log;
+    Stored::Optional<RSS::RSSFeed> feed;
+    ar >> make_nvp("ID", id) >> make_nvp("Property", property) >> make_nvp("EventLog", log) >>
+        make_nvp("LatestRSSFeed", feed);
     ::new (entry) Entry(id, property);
+    entry->SetEventLog(log);
+    entry->SetLatestRSSFeed(feed.value);
 }
 
 template <class Ar>

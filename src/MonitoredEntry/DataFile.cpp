@@ -18,10 +18,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cwctype>
 #include <fstream>
 #include <locale>
 #include <mutex>
+#include <sstream>
 #include <string>
 
 namespace MonitoredEntry {
@@ -173,6 +176,61 @@ unsigned ReadHead(std::wistream& in)
     return value;
 }
 
+// The archive library trusts the class and object numbers of a file: a forged number
+// makes it read out of bounds. Every file it writes numbers classes 0, 1, 2, ... and
+// objects _0, _1, _2, ... in order of appearance, refers back only to numbers already
+// given, and (in this layout, where no object is written twice) has no object
+// references. Anything else is refused before the library sees it.
+void CheckObjectNumbers(const std::wstring& text)
+{
+    unsigned long classes = 0;
+    unsigned long objects = 0;
+    // The number in the attribute value that starts at `at`, after an optional prefix.
+    const auto number = [&](std::size_t at, std::size_t end, wchar_t prefix) {
+        if (prefix) {
+            if (at >= end || text[at] != prefix) BadHead();
+            ++at;
+        }
+        if (at == end || end - at > 9) BadHead();
+        unsigned long value = 0;
+        for (std::size_t i = at; i < end; ++i) {
+            if (text[i] < L'0' || text[i] > L'9') BadHead();
+            value = value * 10 + static_cast<unsigned long>(text[i] - L'0');
+        }
+        return value;
+    };
+    const auto matches = [&](std::size_t nameStart, std::size_t nameEnd, const wchar_t* name) {
+        return text.compare(nameStart, nameEnd - nameStart, name) == 0;
+    };
+    for (std::size_t open = text.find(L'<'); open != std::wstring::npos; open = text.find(L'<', open + 1)) {
+        const std::size_t close = text.find(L'>', open);
+        if (close == std::wstring::npos) break;
+        // Attribute values of this tag: name="value".
+        const auto quoteBefore = [&](std::size_t from, std::size_t limit) {
+            return static_cast<std::size_t>(std::find(text.begin() + from, text.begin() + limit, L'"') - text.begin());
+        };
+        std::size_t quote = open;
+        while ((quote = quoteBefore(quote + 1, close)) < close) {
+            const std::size_t valueEnd = quoteBefore(quote + 1, close);
+            if (valueEnd >= close || text[quote - 1] != L'=') BadHead();
+            const std::size_t nameEnd = quote - 1;
+            std::size_t nameStart = nameEnd;
+            while (nameStart > open && text[nameStart - 1] != L' ' && text[nameStart - 1] != L'\t') --nameStart;
+            if (matches(nameStart, nameEnd, L"class_id")) {
+                if (number(quote + 1, valueEnd, 0) != classes++) BadHead();
+            } else if (matches(nameStart, nameEnd, L"class_id_reference")) {
+                if (number(quote + 1, valueEnd, 0) >= classes) BadHead();
+            } else if (matches(nameStart, nameEnd, L"object_id")) {
+                if (number(quote + 1, valueEnd, L'_') != objects++) BadHead();
+            } else if (matches(nameStart, nameEnd, L"object_reference")) {
+                BadHead();
+            }
+            quote = valueEnd;
+        }
+        open = close;
+    }
+}
+
 }  // namespace
 
 fs::path DefaultPath() { return fs::path(System::NarrowPath(System::DataDirectory())) / "data.dat"; }
@@ -194,10 +252,14 @@ void Load(std::shared_ptr<EntryManager>& manager, const fs::path& file)
     Stored::ManagerImage image;
     {
         UserLocaleScope locale;
-        const unsigned version = ReadHead(in);
+        std::wstringstream text;
+        text << in.rdbuf();
+        if (in.bad()) OSTREL_THROW(ostrel::open_file_failure() << ostrel::error_message(file.string()));
+        CheckObjectNumbers(text.str());
+        const unsigned version = ReadHead(text);
         // Without the head, the reader does not look for the archive end tag: a file
         // that stops after the root element is complete.
-        boost::archive::xml_wiarchive archive(in, boost::archive::no_header | boost::archive::no_codecvt);
+        boost::archive::xml_wiarchive archive(text, boost::archive::no_header | boost::archive::no_codecvt);
         archive.set_library_version(boost::serialization::library_version_type(version));
         archive >> boost::serialization::make_nvp("Norvane", image);
     }

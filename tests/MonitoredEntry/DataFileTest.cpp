@@ -52,11 +52,7 @@ private:
 };
 const auto* const settingsEnvironment = ::testing::AddGlobalTestEnvironment(new SettingsEnvironment);
 
-fs::path Fixture(const std::string& name)
-{
-    const fs::path root(NORVANE_SOURCE_DIR);
-    return root / "tests" / "MonitoredEntry" / "fixtures" / name;
-}
+fs::path Fixture(const std::string& name) { return fs::path(NORVANE_FIXTURE_DIR) / name; }
 
 // The file as a sequence of tags and texts; white space between elements is layout only.
 std::vector<std::string> Elements(const std::string& xml)
@@ -182,6 +178,16 @@ TEST_F(DataFileTest, OlderFormLoadsOnTheRetryWithTheTunables)
     EXPECT_EQ(DataFile::LoadAtStartup(manager, file), DataFile::StartupLoad::Loaded);
 }
 
+TEST(DefaultEntryProperty, IsBuiltFromTheLoadedSettings)
+{
+    const EntryProperty& p = ::Config::Instance().defaultEntryProperty();
+    EXPECT_EQ(p.GetConfig().GetEraseTime(), 4321);
+    EXPECT_TRUE(p.GetConfig().GetEventRead());
+    EXPECT_FALSE(p.GetConfig().GetDeleteMsg());
+    EXPECT_TRUE(p.GetMFP().GetHTTPS() == boost::optional<int>(443));
+    EXPECT_EQ(&GetDefaultEntryProperty(), &p);
+}
+
 TEST_F(DataFileTest, EmptyStoreRoundTrip)
 {
     auto manager = std::make_shared<EntryManager>();
@@ -282,6 +288,11 @@ TEST_F(DataFileTest, DamagedFilesFailWithoutChangingAnything)
         {"number that is not one", Replace(golden, "<Max>200</Max>", "<Max>many</Max>")},
         {"foreign signature", Replace(golden, "serialization::archive", "something::else")},
         {"newer library", Replace(golden, "version=\"5\">", "version=\"99\">")},
+        // The archive library would read out of bounds with these.
+        {"forged class number", Replace(golden, "<px class_id=\"5\"", "<px class_id=\"85\"")},
+        {"forged object number", Replace(golden, "object_id=\"_2\"", "object_id=\"_7\"")},
+        {"object reference", Replace(golden, "<Time class_id_reference=\"17\" object_id=\"_3\">",
+                                     "<Time class_id_reference=\"17\" object_reference=\"_2\">")},
         {"reference to another class", Replace(golden, "class_id_reference=\"17\"", "class_id_reference=\"16\"")},
         {"reference to an unpointed class", Replace(golden, "class_id_reference=\"17\"", "class_id_reference=\"3\"")},
     };
