@@ -24,14 +24,16 @@ TEST(CrashTest, SigkillNeverLeavesADamagedDataFile)
 
     std::atomic<bool> publishing{true};
     std::thread publisher([&] {
+        // Short bursts with pauses longer than the logger's quiet window, so that
+        // batches are logged and saved all the time.
         while (publishing) {
-            machine.Command("scan alice");
-            std::this_thread::sleep_for(40ms);
+            for (int i = 0; i < 3; ++i) machine.Command("scan alice");
+            std::this_thread::sleep_for(400ms);
         }
     });
 
     std::mt19937 random(20261210);
-    std::uniform_int_distribution<int> lifetimeMs(50, 1500);
+    std::uniform_int_distribution<int> lifetimeMs(50, 2500);
     int previous = notifier.LoggedEvents();
     ASSERT_EQ(previous, 0);
     const int rounds = 200;
