@@ -6,12 +6,16 @@
 #include "Support.hpp"
 
 #include "Monitoring/EventMonitorManager.hpp"
+#include "Norvane/UI/EntryConfigSheet.hpp"
 #include "Norvane/UI/EntryListCtrl.hpp"
 #include "Norvane/UI/EntryManagerDlg.hpp"
 #include "QuillhavenSim/Machine.hpp"
+#include "System/System.hpp"
 #include "Utility/LoadString.hpp"
 
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -223,6 +227,52 @@ TEST_F(EntryManagerDialog, AddingRunsTheWizardBelowTheLimitOnly)
     Button(1083)->click();
     EXPECT_EQ(parents.size(), 1u) << "no wizard at the limit";
     EXPECT_EQ(messages.recorder->Texts(), std::vector<std::wstring>{LoadString(120)});
+}
+
+class RecordingOpener : public System::Opener {
+public:
+    bool Open(const std::wstring& address, const std::wstring&) override
+    {
+        opened.push_back(address);
+        return true;
+    }
+    std::vector<std::wstring> opened;
+};
+
+TEST_F(EntryManagerDialog, TheNotificationItemPageOpensForTheSelectedMonitoredEntry)
+{
+    auto opener = std::make_shared<RecordingOpener>();
+    System::SetOpener(opener);
+    a = Fakes::AddEntry(*manager, L"127.0.0.1", machine.HttpPort());
+    Open();
+    Select(0);
+    ASSERT_TRUE(Button(1054)->isEnabled());
+    Button(1054)->click();
+    System::SetOpener(nullptr);
+    ASSERT_EQ(opener->opened.size(), 1u);
+    const std::wstring& address = opener->opened[0];
+    EXPECT_NE(address.find(L"127.0.0.1:" + std::to_wstring(machine.HttpPort())), std::wstring::npos) << address;
+    EXPECT_NE(address.find(L"NVF=4"), std::wstring::npos) << address;
+    EXPECT_NE(address.find(L"UN=alice"), std::wstring::npos) << address;
+}
+
+TEST_F(EntryManagerDialog, DetailSettingsRunTheSheetOfTheSelectedEntry)
+{
+    a = Fakes::AddEntry(*manager, L"127.0.0.1", machine.HttpPort(), {}, false);
+    b = Fakes::AddEntry(*manager, L"192.168.1.20", machine.HttpPort(), {}, false);
+    Open();
+    Select(1);
+    QString host;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (auto* sheet = dynamic_cast<UI::EntryConfigSheet*>(QApplication::activeModalWidget())) {
+            host = sheet->findChild<QLineEdit*>(QStringLiteral("1060"))->text();
+            sheet->reject();
+        }
+    });
+    timer.start(10);
+    Button(1052)->click();  // returns when the sheet closed
+    EXPECT_EQ(host, QStringLiteral("192.168.1.20"));
 }
 
 }  // namespace
