@@ -3,6 +3,7 @@
 // subscription keeper, removing and adding.
 
 #include "Fakes.hpp"
+#include "RecordingOpener.hpp"
 #include "Support.hpp"
 
 #include "Monitoring/EventMonitorManager.hpp"
@@ -228,16 +229,6 @@ TEST_F(EntryManagerDialog, AddingRunsTheWizardBelowTheLimitOnly)
     EXPECT_EQ(parents.size(), 1u) << "no wizard at the limit";
     EXPECT_EQ(messages.recorder->Texts(), std::vector<std::wstring>{LoadString(120)});
 }
-
-class RecordingOpener : public System::Opener {
-public:
-    bool Open(const std::wstring& address, const std::wstring&) override
-    {
-        opened.push_back(address);
-        return true;
-    }
-    std::vector<std::wstring> opened;
-};
 
 TEST_F(EntryManagerDialog, TheNotificationItemPageOpensForTheSelectedMonitoredEntry)
 {
