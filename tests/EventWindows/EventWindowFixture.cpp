@@ -1,5 +1,7 @@
 #include "EventWindowFixture.hpp"
 
+#include "EventLoop.hpp"
+
 #include "MonitoredEntry/Entry.hpp"
 #include "MonitoredEntry/EntryDB.hpp"
 #include "QH/QuillhavenServer.hpp"
@@ -179,13 +181,7 @@ std::vector<char> PngBytes(const QSize& size, const QColor& colour)
 
 bool EventWindowFixture::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return SpinUntil(condition, limit);
 }
 
 }  // namespace EventWindowsTest

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the server tests: readable optional texts, a recording desktop opener.
 
+#include "RecordingOpener.hpp"
 #include "System/System.hpp"
 
 #include <boost/optional.hpp>
@@ -18,13 +19,3 @@ inline void PrintTo(const optional<std::wstring>& value, std::ostream* out)
 }
 }  // namespace boost
 
-/// Records the addresses the program asks the desktop to open.
-class RecordingOpener : public System::Opener {
-public:
-    bool Open(const std::wstring& address, const std::wstring&) override
-    {
-        opened.push_back(address);
-        return true;
-    }
-    std::vector<std::wstring> opened;
-};

@@ -12,6 +12,7 @@
 #include "QuillhavenSim/Machine.hpp"
 #include "System/InstanceLock.hpp"
 
+#include "EventLoop.hpp"
 #include "TempDir.hpp"
 
 #include <QApplication>
@@ -28,18 +29,6 @@ namespace {
 int argc = 1;
 char name[] = "tray_road_tests";
 char* argv[] = {name, nullptr};
-
-template <class Condition>
-bool spinUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(20))
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 UI::PopupEventDlg* visiblePopup()
 {
@@ -60,14 +49,14 @@ TEST(TrayRoad, AScanPopsUpTurnsTheTrayUnreadAndShutdownUnsubscribesAndSaves)
 
     UI::MainFrame frame(lock);
     const ID id = Fakes::AddEntry(*frame.Manager(), L"127.0.0.1", machine.HttpPort());
-    ASSERT_TRUE(spinUntil([&] {
+    ASSERT_TRUE(SpinUntil([&] {
         for (const auto& s : machine.Subscriptions())
             if (s.user == "alice" && s.listenPort == port) return true;
         return false;
     }));
 
     machine.PublishScan("alice");
-    ASSERT_TRUE(spinUntil([&] { return visiblePopup() != nullptr; })) << "no popup appeared";
+    ASSERT_TRUE(SpinUntil([&] { return visiblePopup() != nullptr; })) << "no popup appeared";
     EXPECT_EQ(frame.Tray().Status(), UI::StatusTag::Unread);
     EXPECT_EQ(Fakes::Log(*frame.Manager(), id).GetEventList().size(), 1u);
 
