@@ -30,7 +30,7 @@ Wizard::Wizard(std::shared_ptr<MonitoredEntry::EntryManager> manager, Settings s
     setWindowTitle(QString::fromStdWString(LoadString(wizardCaption)));
     setWindowIcon(Icon(IconId::Application));
     setWizardStyle(QWizard::ClassicStyle);
-    setOptions(QWizard::NoBackButtonOnStartPage | QWizard::NoDefaultButton);
+    setOptions(QWizard::NoBackButtonOnStartPage);
 
     setPage(PageKey::MachineSelect, new MachineSelectPage(*this));
     setPage(PageKey::UserSelect, new UserSelectPage(*this));
