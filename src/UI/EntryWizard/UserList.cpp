@@ -4,6 +4,8 @@
 #include "Utility/LoadString.hpp"
 #include "Utility/Text.hpp"
 
+#include <QStyle>
+
 #include <cstdio>
 
 namespace UI::EntryWizard {
@@ -52,6 +54,10 @@ void SetUpUserList(UserListControl& control, const UserList& users)
     control.AddColumn(std::make_shared<IndexColumn>(users, 0, LoadString(indexCaption), width(0)));
     control.AddColumn(std::make_shared<NameColumn>(users, 1, LoadString(nameCaption), width(1)));
     control.SetSortColumn(0);
+    // Room for both columns and a scroll bar, so that names show whole.
+    int total = 0;
+    for (std::size_t i = 0; i < 2; ++i) total += width(i);
+    control.setMinimumWidth(total + 2 * control.frameWidth() + control.style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
 }
 
 }  // namespace UI::EntryWizard
