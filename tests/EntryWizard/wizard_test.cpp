@@ -35,6 +35,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <mutex>
 
 using namespace UI::EntryWizard;
@@ -564,6 +565,47 @@ TEST_F(EntryWizardTest, TheLimitReachedMeanwhileEndsTheRunWithTheManagersError)
     EXPECT_TRUE(scripted);
     ASSERT_EQ(Entries().size(), 1u);
     EXPECT_EQ(Entries()[0].GetMFP().GetHost(), L"mfp.example");
+}
+
+TEST_F(EntryWizardTest, AFailedDiscoveryLeavesTypingAMachineIn)
+{
+    backend->failure = std::make_exception_ptr(Discovery::SearchFailure("no discovery service"));
+    Open();
+    EXPECT_EQ(messages->Ids(), std::vector<unsigned>{CommunicationError});
+    EXPECT_EQ(Control<QListWidget>(Id::MachineList)->count(), 0);
+
+    backend->failure = nullptr;
+    Click(Id::Search);
+    ASSERT_EQ(Control<QListWidget>(Id::MachineList)->count(), 1);
+
+    backend->failure = std::make_exception_ptr(Discovery::SearchFailure("gone again"));
+    Click(Id::Search);
+    EXPECT_EQ(messages->Ids(), std::vector<unsigned>({CommunicationError, CommunicationError}));
+    EXPECT_EQ(Control<QListWidget>(Id::MachineList)->count(), 1) << "the list stays as it was";
+
+    TypeMachine("127.0.0.1", machine.HttpPort());
+    Next();
+    EXPECT_EQ(wizard->currentId(), PageKey::UserSelect);
+    EXPECT_FALSE(wizard->Error());
+}
+
+TEST_F(EntryWizardTest, AnEntryThatIsNotMonitoredOpensTheNotificationItemPageWithoutWaiting)
+{
+    // Nothing subscribes an entry that is not monitored: a wait would last the whole limit.
+    limits.values.subscriptionWaitLimitMs = std::numeric_limits<int>::max();
+    limits.Apply();
+    settings.defaultProperty.SetMonitoring(false);
+    Open();
+    ChooseMachine(0);
+    Next();
+    ASSERT_TRUE(ChooseUser("Alice"));
+    Type(Id::UserPassword, "secret");
+    Next();
+    Finish();
+    ASSERT_TRUE(wizard->AddedEntry());
+    EXPECT_FALSE(Entries()[0].GetMonitoring());
+    ASSERT_EQ(opener->Opened().size(), 1u);
+    EXPECT_NE(Text::Narrow(opener->Opened()[0]).find("NVF=4&UN=alice"), std::string::npos);
 }
 
 }  // namespace
