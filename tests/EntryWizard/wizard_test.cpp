@@ -205,6 +205,19 @@ protected:
         return rows;
     }
 
+    /// From a new wizard to its confirmation page: the first discovered machine and the
+    /// user shown as `shown` with `password`.
+    void OpenToConfirmation(const QString& shown, const QString& password)
+    {
+        Open();
+        ChooseMachine(0);
+        Next();
+        ASSERT_TRUE(ChooseUser(shown));
+        Type(Id::UserPassword, password);
+        Next();
+        ASSERT_EQ(wizard->currentId(), PageKey::Commit);
+    }
+
     /// Types a machine in by hand: the host and the HTTP port of the simulated machine.
     void TypeMachine(const QString& host, int httpPort)
     {
@@ -500,13 +513,7 @@ TEST_F(EntryWizardTest, TheListIsFetchedAgainOnlyForAnotherHost)
 TEST_F(EntryWizardTest, WithoutTheAuthenticationCheckAWrongPasswordIsTaken)
 {
     settings.checkAuthenticate = false;
-    Open();
-    ChooseMachine(0);
-    Next();
-    ASSERT_TRUE(ChooseUser("bob"));
-    Type(Id::UserPassword, "wrong");
-    Next();
-    ASSERT_EQ(wizard->currentId(), PageKey::Commit);
+    ASSERT_NO_FATAL_FAILURE(OpenToConfirmation("bob", "wrong"));
     EXPECT_EQ(Count(machine, "AUTHENTICATE"), 0);
     Click(Id::NotificationItems);
     Finish();
@@ -518,13 +525,7 @@ TEST_F(EntryWizardTest, WithoutTheAuthenticationCheckAWrongPasswordIsTaken)
 TEST_F(EntryWizardTest, OneEntryPerHost)
 {
     AddExisting(L"127.0.0.1", false);  // not monitored, and still the host is taken
-    Open();
-    ChooseMachine(0);
-    Next();
-    ASSERT_TRUE(ChooseUser("Alice"));
-    Type(Id::UserPassword, "secret");
-    Next();
-    ASSERT_EQ(wizard->currentId(), PageKey::Commit);
+    ASSERT_NO_FATAL_FAILURE(OpenToConfirmation("Alice", "secret"));
 
     messages->answer = false;  // No: stay
     Finish();
@@ -595,12 +596,7 @@ TEST_F(EntryWizardTest, AnEntryThatIsNotMonitoredOpensTheNotificationItemPageWit
     limits.values.subscriptionWaitLimitMs = std::numeric_limits<int>::max();
     limits.Apply();
     settings.defaultProperty.SetMonitoring(false);
-    Open();
-    ChooseMachine(0);
-    Next();
-    ASSERT_TRUE(ChooseUser("Alice"));
-    Type(Id::UserPassword, "secret");
-    Next();
+    ASSERT_NO_FATAL_FAILURE(OpenToConfirmation("Alice", "secret"));
     Finish();
     ASSERT_TRUE(wizard->AddedEntry());
     EXPECT_FALSE(Entries()[0].GetMonitoring());
