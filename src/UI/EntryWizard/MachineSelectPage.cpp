@@ -26,7 +26,6 @@ constexpr unsigned int hostText = 130;
 constexpr unsigned int httpText = 131;
 constexpr unsigned int httpsText = 132;
 constexpr unsigned int sslText = 193;
-constexpr unsigned int communicationError = 180;
 
 // Typed machines start on the web service's usual ports.
 constexpr int manualHTTP = 80;
@@ -94,7 +93,7 @@ MachineSelectPage::MachineSelectPage(Wizard& wizard)
         SearchAgent agent;
         found = agent.GetMachines();
     } catch (const ostrel::communication_failure&) {
-        Message::Show(communicationError, MessageIcon::Exclamation);
+        Message::Show(StringId::CommunicationError, MessageIcon::Exclamation);
     }
     FillList(found);
     ClearValues();
@@ -134,7 +133,7 @@ bool MachineSelectPage::LeaveCheck()
     }
     if (!answered) {
         if (GetWizard().GetSettings().checkConnect) {
-            Message::Show(communicationError, MessageIcon::Exclamation);
+            Message::Show(StringId::CommunicationError, MessageIcon::Exclamation);
             return false;
         }
         next = PageKey::UserInput;  // without a machine to ask, the account is typed in
@@ -162,7 +161,7 @@ void MachineSelectPage::OnSearchAgain()
         agent.SearchAgain(this);
         found = agent.GetMachines();
     } catch (const ostrel::communication_failure&) {
-        Message::Show(communicationError, MessageIcon::Exclamation);
+        Message::Show(StringId::CommunicationError, MessageIcon::Exclamation);
         return;
     }
     FillList(found);

@@ -11,15 +11,13 @@
 namespace UI::EntryWizard {
 
 namespace {
-constexpr unsigned int wizardCaption = 104;
-constexpr unsigned int communicationError = 180;
 constexpr unsigned int authenticationFailed = 216;
 constexpr int steps = 3;
 }  // namespace
 
 Page::Page(Wizard& wizard, int key, int step)
     : QWizardPage(&wizard), wizard_(wizard), key_(key),
-      caption_(QStringLiteral("%1 %2/%3").arg(Str(LoadString(wizardCaption))).arg(step).arg(steps))
+      caption_(QStringLiteral("%1 %2/%3").arg(Str(LoadString(WizardCaption))).arg(step).arg(steps))
 {
     setObjectName(QString::number(key));
 }
@@ -64,7 +62,7 @@ bool Page::Authenticate(const MonitoredEntry::User& user) const
         }
     }
     if (!answered) {
-        Message::Show(communicationError, MessageIcon::Exclamation);
+        Message::Show(StringId::CommunicationError, MessageIcon::Exclamation);
         return false;
     }
     if (!accepted) Message::Show(authenticationFailed, MessageIcon::Exclamation);

@@ -1,6 +1,7 @@
 #pragma once
-// Small pieces the wizard's pages share: controls named by their numbers with their
-// texts from the string table, and the wait cursor around calls to a machine.
+// Small pieces the wizard and its pages share: controls named by their numbers with
+// their texts from the string table, handlers whose errors end the run, and the wait
+// cursor around calls to a machine.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,11 +12,15 @@
 
 #include "Norvane/UI/EntryWizard/Wizard.hpp"
 #include "Utility/LoadString.hpp"
+#include "Utility/StringIds.hpp"
 
 #include <string>
 #include <type_traits>
 
 namespace UI::EntryWizard {
+
+/// "監視ユーザー追加ウィザード": the wizard's caption, and the start of every page's.
+inline constexpr unsigned int WizardCaption = 104;
 
 inline QString Str(const std::wstring& text) { return QString::fromStdWString(text); }
 

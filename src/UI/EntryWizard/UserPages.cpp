@@ -20,7 +20,6 @@ constexpr unsigned int userNameText = 122;
 constexpr unsigned int accountIDText = 108;
 constexpr unsigned int passwordText = 109;
 constexpr unsigned int inputPrompt = 107;
-constexpr unsigned int communicationError = 180;
 constexpr unsigned int noUsers = 161;
 
 // The longest password a machine takes, in plain ASCII.
@@ -119,7 +118,7 @@ bool UserSelectPage::FetchUserList()
         }
     }
     if (!answered) {
-        Message::Show(communicationError, MessageIcon::Exclamation);
+        Message::Show(StringId::CommunicationError, MessageIcon::Exclamation);
         return false;
     }
     users_ = std::move(users);

@@ -2,6 +2,7 @@
 
 #include "Norvane/UI/AddEntryWizard.hpp"
 #include "Norvane/UI/EntryWizard/Pages.hpp"
+#include "UI/EntryWizard/PageWidgets.hpp"
 #include "Norvane/UI/Icons.hpp"
 
 #include "Application/Config.hpp"
@@ -11,10 +12,6 @@
 #include <QMetaObject>
 
 namespace UI::EntryWizard {
-
-namespace {
-constexpr unsigned int wizardCaption = 104;
-}
 
 Settings Settings::Current()
 {
@@ -27,7 +24,7 @@ Wizard::Wizard(std::shared_ptr<MonitoredEntry::EntryManager> manager, Settings s
       property_(settings_.defaultProperty)
 {
     setObjectName(QStringLiteral("EntryWizard"));
-    setWindowTitle(QString::fromStdWString(LoadString(wizardCaption)));
+    setWindowTitle(QString::fromStdWString(LoadString(WizardCaption)));
     setWindowIcon(Icon(IconId::Application));
     setWizardStyle(QWizard::ClassicStyle);
     setOptions(QWizard::NoBackButtonOnStartPage);
