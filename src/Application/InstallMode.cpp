@@ -10,6 +10,7 @@
 #include "MonitoredEntry/Duplicate.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
 #include "MonitoredEntry/EntryProperty.hpp"
+#include "Norvane/UI/EntryConfigSheet.hpp"
 #include "Norvane/UI/Message.hpp"
 #include "Norvane/UI/SearchAgent.hpp"
 #include "QH/QuillhavenServer.hpp"
@@ -131,6 +132,7 @@ bool InstallMode::Begin()
         config.MakeInstallCopy();
 
         const MonitoredEntry::EntryProperty property = pimpl_->BuildProperty();
+        ID entry;
         if (!property.IsValid()) throw InstallExit{ExitCode::InvalidEntry};
         {
             MonitoredEntry::EntryManager::Transaction transaction(*pimpl_->manager);
@@ -139,9 +141,13 @@ bool InstallMode::Begin()
                 throw InstallExit{ExitCode::EntryLimitReached};
             if (!db.Search(MonitoredEntry::Conditions::Duplicate<MonitoredEntry::EntryProperty>(property))->empty())
                 throw InstallExit{ExitCode::InstanceNotStoppedOrDuplicate};
-            transaction.Append(property);
+            entry = transaction.Append(property);
             transaction.Commit();
         }
+
+        // The installing person reviews the new entry; without a screen it stands as built.
+        UI::EntryConfigSheet review(*pimpl_->manager, entry);
+        review.Run();
 
         application_.SetExitCode(ExitCode::Normal);
         pimpl_->succeeded = true;

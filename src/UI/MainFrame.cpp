@@ -13,6 +13,9 @@
 #include "MonitoredEntry/DataFile.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
 #include "Norvane/UI/AboutDlg.hpp"
+#include "Norvane/UI/AddEntryWizard.hpp"
+#include "Norvane/UI/EntryConfigSheet.hpp"
+#include "Norvane/UI/EntryManagerDlg.hpp"
 #include "Norvane/UI/InstanceChannel.hpp"
 #include "Norvane/UI/Message.hpp"
 #include "Norvane/UI/PopupMenu.hpp"
@@ -39,7 +42,6 @@ namespace {
 constexpr int loginPageMode = 3;
 
 // Captions of the dialogs that are still plain windows.
-constexpr unsigned int entryManagerCaption = 126;
 constexpr unsigned int eventLogCaption = 155;
 
 std::size_t slot(Window window) { return static_cast<std::size_t>(window); }
@@ -120,8 +122,17 @@ void MainFrame::OnCreate()
         MachineEvent::GetNoticeFlags().openInNoticeView = false;
         ShowWindow(Window::EventLog);
     });
-    windows_[slot(Window::EntryManager)] =
-        std::make_unique<SingleWindow>([] { return MakePlaceholderDialog(entryManagerCaption); });
+    windows_[slot(Window::EntryManager)] = std::make_unique<SingleWindow>([this] {
+        auto manager = manager_;
+        return MakeEntryManagerDlg(manager_, [manager](QWidget* parent) {
+            try {
+                RunAddEntryWizard(parent, manager);
+            } catch (const std::exception& error) {
+                // The store refused the entry after the wizard's own checks (it changed meanwhile).
+                ReportHandlerFailure("add entry", error);
+            }
+        });
+    });
     windows_[slot(Window::EventLog)] = std::make_unique<SingleWindow>([] {
         QDialog* viewer = MakePlaceholderDialog(eventLogCaption);
         MoveToWorkAreaCorner(viewer);
