@@ -1,5 +1,7 @@
 #include "EventWindowFixture.hpp"
 
+#include "QtWait.hpp"
+
 #include "MonitoredEntry/Entry.hpp"
 #include "MonitoredEntry/EntryDB.hpp"
 #include "QH/QuillhavenServer.hpp"
@@ -12,7 +14,6 @@
 #include <QApplication>
 #include <QThread>
 
-#include <thread>
 
 namespace EventWindowsTest {
 
@@ -166,13 +167,7 @@ std::shared_ptr<const MachineEvent::Event> EventWindowFixture::Snapshot(const Ev
 
 bool EventWindowFixture::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return ProcessEventsUntil(condition, limit);
 }
 
 }  // namespace EventWindowsTest

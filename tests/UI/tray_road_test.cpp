@@ -12,6 +12,7 @@
 #include "QuillhavenSim/Machine.hpp"
 #include "System/InstanceLock.hpp"
 
+#include "QtWait.hpp"
 #include "TempDir.hpp"
 
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 namespace fs = boost::filesystem;
 
@@ -32,13 +32,7 @@ char* argv[] = {name, nullptr};
 template <class Condition>
 bool spinUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(20))
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return ProcessEventsUntil(condition, limit);
 }
 
 UI::PopupEventDlg* visiblePopup()
