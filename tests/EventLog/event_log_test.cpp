@@ -311,3 +311,51 @@ TEST_F(EventViewTest, CloseEndsTheWindow)
 
 }  // namespace
 }  // namespace EventLogTest
+
+namespace EventLogTest {
+namespace {
+
+using namespace MonitoredEntry;
+
+// The entry list as the entry manager dialog uses it: every column by name.
+TEST_F(EventLogFixture, EntryListColumnsShowStatusNamesAndNotification)
+{
+    struct Case {
+        bool monitoring;
+        int subscriptionState;
+        int errorFlag;
+        bool notice;
+        bool noticeVoice;
+        boost::optional<std::wstring> machineName;
+        boost::optional<std::wstring> userName;
+        std::vector<std::wstring> cells;  // machine, status, user, notification
+    };
+    const std::vector<Case> cases = {
+        {true, 1, 0, true, false, std::wstring(L"Desk"), std::wstring(L"Alice"), {L"Desk", L"監視中", L"Alice", L"○"}},
+        {true, 2, 0, false, true, boost::none, boost::none, {L"10.0.0.1", L"エラー", L"alice", L"○"}},
+        {true, 1, 1, false, false, std::wstring(L"A&B"), boost::none, {L"A&B", L"エラー", L"alice", L"×"}},
+        {false, 2, 1, false, false, boost::none, std::wstring(L"Bob"), {L"10.0.0.1", L"監視しない", L"Bob", L"×"}},
+    };
+    for (const Case& c : cases) {
+        const MonitoredEntry::Config config(200, 60000, c.notice, c.noticeVoice, false, 0, false, false, 1);
+        const EntryProperty property(c.monitoring, MFP(c.machineName, L"10.0.0.1", 80, 443, false),
+                                     User(c.userName, L"alice", Password(L"secret")), config, c.subscriptionState,
+                                     c.errorFlag);
+        manager = std::make_shared<EntryManager>(EntryDB(ID(1), {std::make_shared<Entry>(ID(0), property)}));
+        UI::EntryListSource source(*manager);
+        UI::EntryListCtrl list;
+        list.SetSource(&source);
+        list.AddColumns(*manager, {"MFPNameColumn", "StatusColumn", "UserNameColumn", "EnableNoticeColumn"},
+                        {275, 100, 170, 80});
+        list.Refresh();
+        ASSERT_EQ(list.ItemCount(), 1);
+        std::vector<std::wstring> cells;
+        for (int column = 0; column < 4; ++column)
+            cells.push_back(list.model()->data(list.model()->index(0, column)).toString().toStdWString());
+        EXPECT_EQ(cells, c.cells);
+    }
+    EXPECT_THROW(UI::EntryListCtrl::MakeColumn(*manager, "NoSuchColumn", 0, 10), ostrel::logic_error);
+}
+
+}  // namespace
+}  // namespace EventLogTest
