@@ -1,20 +1,18 @@
 #include "Norvane/UI/EntryListCtrl.hpp"
 
+#include "Norvane/UI/Icons.hpp"
+
+#include "MonitoredEntry/EntryManager.hpp"
 #include "Utility/LoadString.hpp"
 
-#include <QHeaderView>
+#include <ostrel/exception.hpp>
 
 namespace UI {
 
+using MonitoredEntry::Entry;
 using MonitoredEntry::EntryManager;
-using MonitoredEntry::EntryProperty;
-
-EntryStatus GetEntryStatus(const EntryProperty& property)
-{
-    if (!property.GetMonitoring()) return EntryStatus::NotMonitored;
-    if (property.GetSubscriptionState() == 2 || property.GetErrorFlag() != 0) return EntryStatus::Error;
-    return EntryStatus::Monitoring;
-}
+using VirtualList::ImageColumn;
+using VirtualList::TextColumn;
 
 std::shared_ptr<EntryListSource::container_type> EntryListSource::Keys() const
 {
@@ -24,90 +22,115 @@ std::shared_ptr<EntryListSource::container_type> EntryListSource::Keys() const
     return keys;
 }
 
-bool EntryListSource::Exists(const ID& id) const
+bool EntryListSource::Exists(const ID& key) const { return manager_.GetDB().Contains(key); }
+void EntryListSource::Lock() const { manager_.lock(); }
+void EntryListSource::Unlock() const { manager_.unlock(); }
+
+EntryStatus StatusOf(const MonitoredEntry::EntryProperty& property)
 {
-    std::lock_guard lock(manager_);
-    return manager_.GetDB().Contains(id);
+    if (!property.GetMonitoring()) return EntryStatus::NotMonitored;
+    if (property.GetSubscriptionState() == 2 || property.GetErrorFlag() != 0) return EntryStatus::Error;
+    return EntryStatus::Monitoring;
 }
+
+std::vector<QIcon> EntryListImages() { return {Icon(IconId::Event), Icon(IconId::Read), Icon(IconId::Unread)}; }
 
 namespace {
 
-// The cells are read with the source locked, so the entry cannot go in between.
-class EntryColumn : public VirtualList::TextColumn<const EntryManager, ID> {
-public:
-    using TextColumn::TextColumn;
+// Cells read the entry as stored; the list holds the manager's lock while it asks.
+const Entry& EntryOf(const EntryManager& manager, const ID& id) { return manager.GetDB().GetEntry(id); }
 
-protected:
-    const EntryProperty& Property(const ID& id) const { return model().GetDB().GetEntry(id).GetProperty(); }
+class UnreadIconColumn : public ImageColumn<EntryManager, ID> {
+public:
+    using ImageColumn::ImageColumn;
+    int Image(const ID& key) const override { return Unread(key) > 0 ? 2 : 1; }
+    bool Less(const ID& a, const ID& b) const override { return OrderedBy(Unread(a), Unread(b)); }
+
+private:
+    int Unread(const ID& key) const { return EntryOf(model(), key).ReadEventLog().CountUnread(); }
 };
 
-class MFPNameColumn : public EntryColumn {
+class MFPNameColumn : public TextColumn<EntryManager, ID> {
 public:
-    using EntryColumn::EntryColumn;
-    std::wstring Text(const ID& id) const override
+    using TextColumn::TextColumn;
+    std::wstring Text(const ID& key) const override
     {
-        const auto& mfp = Property(id).GetMFP();
+        const auto& mfp = EntryOf(model(), key).GetProperty().GetMFP();
         return mfp.GetName() ? *mfp.GetName() : mfp.GetHost();
     }
 };
 
-class StatusColumn : public EntryColumn {
+class StatusColumn : public TextColumn<EntryManager, ID> {
 public:
-    using EntryColumn::EntryColumn;
-    std::wstring Text(const ID& id) const override
+    using TextColumn::TextColumn;
+    std::wstring Text(const ID& key) const override
     {
-        switch (GetEntryStatus(Property(id))) {
+        switch (Status(key)) {
         case EntryStatus::Monitoring: return LoadString(144);
         case EntryStatus::NotMonitored: return LoadString(146);
-        case EntryStatus::Error: break;
+        case EntryStatus::Error: return LoadString(145);
         }
-        return LoadString(145);
+        return {};
     }
     bool Less(const ID& a, const ID& b) const override
     {
-        return OrderedBy(static_cast<int>(GetEntryStatus(Property(a))), static_cast<int>(GetEntryStatus(Property(b))));
+        return OrderedBy(static_cast<int>(Status(a)), static_cast<int>(Status(b)));
     }
+
+private:
+    EntryStatus Status(const ID& key) const { return StatusOf(EntryOf(model(), key).GetProperty()); }
 };
 
-class UserNameColumn : public EntryColumn {
+class UserNameColumn : public TextColumn<EntryManager, ID> {
 public:
-    using EntryColumn::EntryColumn;
-    std::wstring Text(const ID& id) const override
+    using TextColumn::TextColumn;
+    std::wstring Text(const ID& key) const override
     {
-        const auto& user = Property(id).GetUser();
+        const auto& user = EntryOf(model(), key).GetProperty().GetUser();
         return user.GetName() ? *user.GetName() : user.GetID();
     }
 };
 
-class EnableNoticeColumn : public EntryColumn {
+class EnableNoticeColumn : public TextColumn<EntryManager, ID> {
 public:
-    using EntryColumn::EntryColumn;
-    std::wstring Text(const ID& id) const override { return LoadString(Enabled(id) ? 136 : 137); }
+    using TextColumn::TextColumn;
+    std::wstring Text(const ID& key) const override { return LoadString(Enabled(key) ? 136 : 137); }
     bool Less(const ID& a, const ID& b) const override { return OrderedBy(Enabled(a), Enabled(b)); }
 
 private:
-    bool Enabled(const ID& id) const
+    bool Enabled(const ID& key) const
     {
-        const auto& config = Property(id).GetConfig();
+        const auto& config = EntryOf(model(), key).GetProperty().GetConfig();
         return config.GetNotice() || config.GetNoticeVoice();
     }
 };
 
 }  // namespace
 
-EntryListCtrl::EntryListCtrl(QWidget* parent) : Control(parent)
+EntryListCtrl::EntryListCtrl(QWidget* parent) : Control(parent) { SetImages(EntryListImages()); }
+
+EntryListCtrl::column_ptr EntryListCtrl::MakeColumn(EntryManager& manager, const std::string& name, int index,
+                                                    int width)
 {
-    setObjectName(QStringLiteral("1082"));
+    if (name == "UnreadIconColumn") return std::make_shared<UnreadIconColumn>(manager, index, std::wstring(), width);
+    if (name == "MFPNameColumn") return std::make_shared<MFPNameColumn>(manager, index, LoadString(121), width);
+    if (name == "StatusColumn") return std::make_shared<StatusColumn>(manager, index, LoadString(134), width);
+    if (name == "UserNameColumn") return std::make_shared<UserNameColumn>(manager, index, LoadString(122), width);
+    if (name == "EnableNoticeColumn") return std::make_shared<EnableNoticeColumn>(manager, index, LoadString(135), width);
+    OSTREL_THROW(ostrel::logic_error() << ostrel::error_message("no entry list column " + name));
 }
 
-void EntryListCtrl::CreateColumns(const EntryManager& manager)
+void EntryListCtrl::AddColumns(EntryManager& manager, const std::vector<std::string>& names,
+                               const std::vector<int>& widths)
 {
-    const std::vector<int> widths = VirtualList::ColumnWidths(106);
-    auto width = [&](std::size_t i) { return i < widths.size() ? widths[i] : 100; };
-    AddColumn(std::make_shared<MFPNameColumn>(manager, 0, LoadString(121), width(0)));
-    AddColumn(std::make_shared<StatusColumn>(manager, 1, LoadString(134), width(1)));
-    AddColumn(std::make_shared<UserNameColumn>(manager, 2, LoadString(122), width(2)));
-    AddColumn(std::make_shared<EnableNoticeColumn>(manager, 3, LoadString(135), width(3)));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        AddColumn(MakeColumn(manager, names[i], static_cast<int>(i), i < widths.size() ? widths[i] : 0));
+}
+
+void EntryListCtrl::CreateColumns(EntryManager& manager)
+{
+    AddColumns(manager, {"MFPNameColumn", "StatusColumn", "UserNameColumn", "EnableNoticeColumn"},
+               VirtualList::ColumnWidths(106));
 }
 
 }  // namespace UI

@@ -1,4 +1,5 @@
 #include "Norvane/UI/EventDlg.hpp"
+#include "Norvane/UI/DialogUnits.hpp"
 
 #include "UI/EventDlgPimpl.hpp"
 #include "UI/Thumbnail.hpp"
@@ -119,21 +120,7 @@ EntryState ReadEntryState(const MonitoredEntry::EntryManager* manager, const ID&
 
 }  // namespace
 
-// The dialog's base units from its font, as the template's units are defined: a
-// horizontal unit is a quarter of the average character width, a vertical unit an
-// eighth of the character height.
-QRect EventDlg::MapDialogRect(const QRect& units) const
-{
-    const QFontMetrics metrics(font());
-    const int baseX =
-        (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
-    const int baseY = metrics.height();
-    auto mapX = [&](int x) { return (x * baseX + 2) / 4; };
-    auto mapY = [&](int y) { return (y * baseY + 4) / 8; };
-    const int left = mapX(units.x());
-    const int top = mapY(units.y());
-    return QRect(left, top, mapX(units.x() + units.width()) - left, mapY(units.y() + units.height()) - top);
-}
+QRect EventDlg::MapDialogRect(const QRect& units) const { return MapDialogUnits(font(), units); }
 
 EventDlg::EventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget* parent)
     : QDialog(parent), pimpl(std::make_shared<Pimpl>())

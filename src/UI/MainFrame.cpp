@@ -16,6 +16,7 @@
 #include "Norvane/UI/AddEntryWizard.hpp"
 #include "Norvane/UI/EntryConfigSheet.hpp"
 #include "Norvane/UI/EntryManagerDlg.hpp"
+#include "Norvane/UI/EventLogDlg.hpp"
 #include "Norvane/UI/InstanceChannel.hpp"
 #include "Norvane/UI/Message.hpp"
 #include "Norvane/UI/PopupMenu.hpp"
@@ -40,9 +41,6 @@ namespace UI {
 namespace {
 // The page a Login item opens: the machine's login page for the user.
 constexpr int loginPageMode = 3;
-
-// Captions of the dialogs that are still plain windows.
-constexpr unsigned int eventLogCaption = 155;
 
 std::size_t slot(Window window) { return static_cast<std::size_t>(window); }
 }  // namespace
@@ -133,11 +131,8 @@ void MainFrame::OnCreate()
             }
         });
     });
-    windows_[slot(Window::EventLog)] = std::make_unique<SingleWindow>([] {
-        QDialog* viewer = MakePlaceholderDialog(eventLogCaption);
-        MoveToWorkAreaCorner(viewer);
-        return viewer;
-    });
+    windows_[slot(Window::EventLog)] = std::make_unique<SingleWindow>(
+        [this] { return MakeEventLogDlg(manager_, engine_ ? &engine_->eventMonitors : nullptr); });
     windows_[slot(Window::About)] = std::make_unique<SingleWindow>([] {
         auto* about = new AboutDlg;
         MoveToWorkAreaCorner(about);

@@ -1,43 +1,61 @@
 #pragma once
-// The list of the entry manager dialog: one row per entry, keyed by the entry's
-// identifier, with the machine, the status, the user and the notice setting.
+// The list of monitored entries: one row per entry of the entry manager, keyed by the
+// entry's identifier. The dialogs that show entries pick their columns by name.
 
-#include "MonitoredEntry/EntryManager.hpp"
+#include "MonitoredEntry/BasicID.hpp"
 #include "Norvane/UI/VirtualList/Control.hpp"
 #include "Norvane/UI/VirtualList/Source.hpp"
 
 #include <memory>
+#include <string>
+#include <vector>
+
+namespace MonitoredEntry {
+class EntryManager;
+class EntryProperty;
+}  // namespace MonitoredEntry
 
 namespace UI {
 
-/// What the list shows as an entry's state; the values are also its sort order.
-enum class EntryStatus { Monitoring = 0, NotMonitored = 1, Error = 2 };
+/// The images of the entry and event lists: icons 139, 142 and 140 (an event, read,
+/// unread) as images 0, 1 and 2. A missing icon raises SystemError.
+std::vector<QIcon> EntryListImages();
 
-/// Not monitored when monitoring is off; an error when the last subscription failed
-/// (or the entry was unsubscribed) or the last check failed; monitoring otherwise.
-EntryStatus GetEntryStatus(const MonitoredEntry::EntryProperty& property);
-
-/// The identifiers of all entries, in store order, read under the manager's lock.
+/// All entries of the entry manager, in store order.
 class EntryListSource : public VirtualList::Source<ID> {
 public:
     explicit EntryListSource(const MonitoredEntry::EntryManager& manager) : manager_(manager) {}
 
     std::shared_ptr<container_type> Keys() const override;
-    bool Exists(const ID& id) const override;
-    void Lock() const override { manager_.lock(); }
-    void Unlock() const override { manager_.unlock(); }
+    bool Exists(const ID& key) const override;
+    void Lock() const override;
+    void Unlock() const override;
 
 private:
     const MonitoredEntry::EntryManager& manager_;
 };
 
+/// What an entry's status cell says: 0 monitoring, 1 not monitored, 2 error.
+enum class EntryStatus { Monitoring = 0, NotMonitored = 1, Error = 2 };
+EntryStatus StatusOf(const MonitoredEntry::EntryProperty& property);
+
 class EntryListCtrl : public VirtualList::Control<EntryListSource> {
+    Q_OBJECT
 public:
+    using column_ptr = std::shared_ptr<column_type>;
+
+    /// Full-row selection and the list images (icons 139, 142 and 140).
     explicit EntryListCtrl(QWidget* parent = nullptr);
 
-    /// Adds the four columns, reading the entries of `manager`, with the widths of the
-    /// string table.
-    void CreateColumns(const MonitoredEntry::EntryManager& manager);
+    /// The column called `name` at `index`: "UnreadIconColumn", "MFPNameColumn",
+    /// "StatusColumn", "UserNameColumn" or "EnableNoticeColumn". Another name raises
+    /// ostrel::logic_error.
+    static column_ptr MakeColumn(MonitoredEntry::EntryManager& manager, const std::string& name, int index, int width);
+    /// Appends the named columns with these widths (missing widths count as 0).
+    void AddColumns(MonitoredEntry::EntryManager& manager, const std::vector<std::string>& names,
+                    const std::vector<int>& widths);
+    /// The entry manager dialog's columns: machine, status, user and notice setting.
+    void CreateColumns(MonitoredEntry::EntryManager& manager);
 };
 
 }  // namespace UI

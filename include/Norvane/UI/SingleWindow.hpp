@@ -48,7 +48,4 @@ private:
     bool closing_ = false;
 };
 
-/// Until a dialog of its own exists: an empty window with the dialog's caption.
-QDialog* MakePlaceholderDialog(unsigned int captionId);
-
 }  // namespace UI
