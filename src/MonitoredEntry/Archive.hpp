@@ -99,53 +99,37 @@ inline boost::optional<std::wstring> In(const Optional<WideString>& stored)
     return stored.value ? boost::optional<std::wstring>(stored.value->value) : boost::none;
 }
 
-/// Opens an element of the XML archive for members written one by one, and closes it
-/// at the end of the scope (not when leaving by an exception: the archive is lost then).
+/// Opens and closes elements of the XML archive for members written one by one.
 template <class Ar>
-class ElementScope;
+struct ElementAccess;
 
 template <>
-class ElementScope<boost::archive::xml_woarchive> {
-    struct Access : boost::archive::xml_woarchive {
-        using boost::archive::basic_xml_oarchive<boost::archive::xml_woarchive>::save_start;
-        using boost::archive::basic_xml_oarchive<boost::archive::xml_woarchive>::save_end;
-    };
-
-public:
-    ElementScope(boost::archive::xml_woarchive& ar, const char* name) : ar_(ar), name_(name)
-    {
-        (ar_.*(&Access::save_start))(name_);
-    }
-    ~ElementScope() noexcept(false)
-    {
-        if (std::uncaught_exceptions() == uncaught_) (ar_.*(&Access::save_end))(name_);
-    }
-
-private:
-    boost::archive::xml_woarchive& ar_;
-    const char* name_;
-    int uncaught_ = std::uncaught_exceptions();
+struct ElementAccess<boost::archive::xml_woarchive> : boost::archive::xml_woarchive {
+    static void Open(boost::archive::xml_woarchive& ar, const char* name) { (ar.*(&ElementAccess::save_start))(name); }
+    static void Close(boost::archive::xml_woarchive& ar, const char* name) { (ar.*(&ElementAccess::save_end))(name); }
 };
 
 template <>
-class ElementScope<boost::archive::xml_wiarchive> {
-    struct Access : boost::archive::xml_wiarchive {
-        using boost::archive::basic_xml_iarchive<boost::archive::xml_wiarchive>::load_start;
-        using boost::archive::basic_xml_iarchive<boost::archive::xml_wiarchive>::load_end;
-    };
+struct ElementAccess<boost::archive::xml_wiarchive> : boost::archive::xml_wiarchive {
+    static void Open(boost::archive::xml_wiarchive& ar, const char* name) { (ar.*(&ElementAccess::load_start))(name); }
+    static void Close(boost::archive::xml_wiarchive& ar, const char* name) { (ar.*(&ElementAccess::load_end))(name); }
+};
 
+/// An element open for the scope; it is not closed when the scope is left by an
+/// exception (the archive is abandoned then).
+template <class Ar>
+class ElementScope {
 public:
-    ElementScope(boost::archive::xml_wiarchive& ar, const char* name) : ar_(ar), name_(name)
-    {
-        (ar_.*(&Access::load_start))(name_);
-    }
+    ElementScope(Ar& ar, const char* name) : ar_(ar), name_(name) { ElementAccess<Ar>::Open(ar_, name_); }
     ~ElementScope() noexcept(false)
     {
-        if (std::uncaught_exceptions() == uncaught_) (ar_.*(&Access::load_end))(name_);
+        if (std::uncaught_exceptions() == uncaught_) ElementAccess<Ar>::Close(ar_, name_);
     }
+    ElementScope(const ElementScope&) = delete;
+    ElementScope& operator=(const ElementScope&) = delete;
 
 private:
-    boost::archive::xml_wiarchive& ar_;
+    Ar& ar_;
     const char* name_;
     int uncaught_ = std::uncaught_exceptions();
 };
@@ -520,7 +504,9 @@ void serialize(Ar& ar, EventLog& log, unsigned version)
 }
 
 // An entry is written through its shared pointer: identifier and property as
-// construction data, then its log and its latest feed.
+// construction data, then its log and its latest feed. Reading takes all four before
+// the entry is built, so that a failure anywhere leaves no half-built entry behind
+// (the archive library would not destroy one).
 template <class Ar>
 void save(Ar& ar, const Entry& entry, unsigned)
 {
@@ -530,14 +516,8 @@ void save(Ar& ar, const Entry& entry, unsigned)
     ar << make_nvp("EventLog", entry.ReadEventLog()) << make_nvp("LatestRSSFeed", feed);
 }
 template <class Ar>
-void load(Ar& ar, Entry& entry, unsigned)
+void load(Ar&, Entry&, unsigned)
 {
-    using boost::serialization::make_nvp;
-    EventLog log;
-    Stored::Optional<RSS::RSSFeed> feed;
-    ar >> make_nvp("EventLog", log) >> make_nvp("LatestRSSFeed", feed);
-    entry.SetEventLog(log);
-    entry.SetLatestRSSFeed(feed.value);
 }
 template <class Ar>
 void serialize(Ar& ar, Entry& entry, unsigned version)
@@ -554,10 +534,16 @@ void save_construct_data(Ar& ar, const Entry* entry, unsigned)
 template <class Ar>
 void load_construct_data(Ar& ar, Entry* entry, unsigned)
 {
+    using boost::serialization::make_nvp;
     ID id;
     EntryProperty property;
-    ar >> boost::serialization::make_nvp("ID", id) >> boost::serialization::make_nvp("Property", property);
+    EventLog log;
+    Stored::Optional<RSS::RSSFeed> feed;
+    ar >> make_nvp("ID", id) >> make_nvp("Property", property) >> make_nvp("EventLog", log) >>
+        make_nvp("LatestRSSFeed", feed);
     ::new (entry) Entry(id, property);
+    entry->SetEventLog(log);
+    entry->SetLatestRSSFeed(feed.value);
 }
 
 template <class Ar>

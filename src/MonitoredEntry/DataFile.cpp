@@ -19,9 +19,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cwctype>
 #include <fstream>
 #include <locale>
 #include <mutex>
+#include <sstream>
 #include <string>
 
 namespace MonitoredEntry {
@@ -97,9 +99,9 @@ void CopyPrivately(const fs::path& source, const fs::path& target)
     CreatePrivateFile(temporary);
     {
         std::ofstream out(temporary.string(), std::ios::binary | std::ios::trunc);
-        out << in.rdbuf();
-        out.flush();
-        if (!in.good() && !in.eof()) out.setstate(std::ios::failbit);
+        char buffer[65536];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) out.write(buffer, in.gcount());
+        if (in.bad()) out.setstate(std::ios::failbit);
         out.close();
         if (out.fail()) {
             boost::system::error_code ignored;
@@ -173,6 +175,51 @@ unsigned ReadHead(std::wistream& in)
     return value;
 }
 
+// The archive library trusts the class and object numbers of a file: a forged number
+// makes it read out of bounds. Every file it writes numbers classes 0, 1, 2, ... and
+// objects _0, _1, _2, ... in order of appearance, refers back only to numbers already
+// given, and (in this layout, where no object is written twice) has no object
+// references. Anything else is refused before the library sees it.
+void CheckObjectNumbers(const std::wstring& text)
+{
+    unsigned long classes = 0;
+    unsigned long objects = 0;
+    const auto number = [&](std::size_t at, wchar_t prefix) {
+        std::size_t end = at;
+        if (prefix) {
+            if (end >= text.size() || text[end] != prefix) BadHead();
+            ++end;
+        }
+        const std::size_t digits = end;
+        while (end < text.size() && std::iswdigit(text[end])) ++end;
+        if (end == digits || end - digits > 9 || end >= text.size() || text[end] != L'"') BadHead();
+        return std::stoul(text.substr(digits, end - digits));
+    };
+    for (std::size_t open = text.find(L'<'); open != std::wstring::npos; open = text.find(L'<', open + 1)) {
+        const std::size_t close = text.find(L'>', open);
+        if (close == std::wstring::npos) break;
+        for (std::size_t at = text.find(L'"', open); at != std::wstring::npos && at < close;
+             at = text.find(L'"', text.find(L'"', at + 1) + 1)) {
+            std::size_t nameEnd = at;
+            if (nameEnd == 0 || text[nameEnd - 1] != L'=') BadHead();
+            std::size_t nameStart = nameEnd - 1;
+            while (nameStart > open && text[nameStart - 1] != L' ' && text[nameStart - 1] != L'\t') --nameStart;
+            const std::wstring name = text.substr(nameStart, nameEnd - 1 - nameStart);
+            if (name == L"class_id") {
+                if (number(at + 1, 0) != classes++) BadHead();
+            } else if (name == L"class_id_reference") {
+                if (number(at + 1, 0) >= classes) BadHead();
+            } else if (name == L"object_id") {
+                if (number(at + 1, L'_') != objects++) BadHead();
+            } else if (name == L"object_reference") {
+                BadHead();
+            }
+            if (text.find(L'"', at + 1) == std::wstring::npos) BadHead();
+        }
+        open = close;
+    }
+}
+
 }  // namespace
 
 fs::path DefaultPath() { return fs::path(System::NarrowPath(System::DataDirectory())) / "data.dat"; }
@@ -194,10 +241,14 @@ void Load(std::shared_ptr<EntryManager>& manager, const fs::path& file)
     Stored::ManagerImage image;
     {
         UserLocaleScope locale;
-        const unsigned version = ReadHead(in);
+        std::wstringstream text;
+        text << in.rdbuf();
+        if (in.bad()) OSTREL_THROW(ostrel::open_file_failure() << ostrel::error_message(file.string()));
+        CheckObjectNumbers(text.str());
+        const unsigned version = ReadHead(text);
         // Without the head, the reader does not look for the archive end tag: a file
         // that stops after the root element is complete.
-        boost::archive::xml_wiarchive archive(in, boost::archive::no_header | boost::archive::no_codecvt);
+        boost::archive::xml_wiarchive archive(text, boost::archive::no_header | boost::archive::no_codecvt);
         archive.set_library_version(boost::serialization::library_version_type(version));
         archive >> boost::serialization::make_nvp("Norvane", image);
     }
@@ -244,6 +295,7 @@ void Save(const EntryManager& manager, const fs::path& file)
 StartupLoad LoadAtStartup(std::shared_ptr<EntryManager>& manager, const fs::path& file)
 {
     StartupLoad result = StartupLoad::Unreadable;
+    Stored::olderFormFlag = false;
     try {
         Load(manager, file);
         result = StartupLoad::Loaded;

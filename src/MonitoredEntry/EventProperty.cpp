@@ -1,5 +1,7 @@
 #include "MonitoredEntry/EventProperty.hpp"
 
+#include <stdexcept>
+
 namespace MonitoredEntry {
 
 EventProperty::EventProperty(const std::wstring& category, const std::wstring& categoryid,
@@ -18,9 +20,19 @@ EventProperty::EventProperty(const std::wstring& category, const std::wstring& c
 
 bool EventProperty::IsSameEvent(const EventProperty& other) const
 {
-    // Cheap text comparisons first; the time comparison may throw for incompatible times.
-    return category_ == other.category_ && info_ == other.info_ && thumbNailURL_ == other.thumbNailURL_ &&
-           docID_ == other.docID_ && time_ == other.time_;
+    if (!(category_ == other.category_ && info_ == other.info_ && thumbNailURL_ == other.thumbNailURL_ &&
+          docID_ == other.docID_))
+        return false;
+    // Times that cannot be compared (one without seconds, or a date the calendar does
+    // not have) must not stop the event from being logged: they are the same time
+    // only when written the same way.
+    try {
+        return time_ == other.time_;
+    } catch (const RSS::IncompatibleTimeString&) {
+        return false;
+    } catch (const std::out_of_range&) {
+        return time_.GetText() == other.time_.GetText();
+    }
 }
 
 }  // namespace MonitoredEntry

@@ -54,6 +54,17 @@ TEST(EventLog, DuplicateRule)
     EXPECT_NO_THROW(log.Append(MakeProperty(L"a", "Tue, 10 Jun 2008 04:00:01 GMT")));
 }
 
+TEST(EventLog, TimesThatCannotBeComparedDoNotBlockLogging)
+{
+    EventLog log(10);
+    log.Append(MakeProperty(L"a", "Tue, 10 Jun 2008 04:00 GMT"));
+    EXPECT_NO_THROW(log.Append(MakeProperty(L"a", "Tue, 10 Jun 2008 04:00:00 GMT")));
+    log.Append(MakeProperty(L"b", "31 Feb 2008 04:00 GMT"));
+    EXPECT_NO_THROW(log.Append(MakeProperty(L"b", "30 Feb 2008 04:00 GMT")));
+    EXPECT_THROW(log.Append(MakeProperty(L"b", "31 Feb 2008 04:00 GMT")), DuplicateEvent);
+    EXPECT_EQ(log.GetEventList().size(), 4u);
+}
+
 TEST(EventLog, IdentifierCounterWraps)
 {
     EventLog stored({}, ID(2147483647), 5);

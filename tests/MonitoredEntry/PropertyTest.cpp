@@ -1,3 +1,5 @@
+#include "Fixtures.hpp"
+
 #include "Application/Config.hpp"
 #include "Application/Limits.hpp"
 #include "MonitoredEntry/BasicID.hpp"
@@ -118,20 +120,11 @@ TEST(User, Validity)
     EXPECT_FALSE(User(boost::none, L"id", Password(std::wstring(29, L'x'))).IsValid());
 }
 
-class LimitsGuard {
-public:
-    LimitsGuard() : saved_(Limits::Current()) {}
-    ~LimitsGuard() { Limits::Set(saved_); }
-
-private:
-    Limits::Values saved_;
-};
-
 MonitoredEntry::Config ValidConfig() { return MonitoredEntry::Config(10, 60000, true, false, false, 0, false, true, 1); }
 
 TEST(EntryConfig, ValidityFollowsTheProcessWideRanges)
 {
-    LimitsGuard guard;
+    TestData::LimitsGuard guard;
     Limits::Values limits;
     limits.eventLogMax = 200;
     Limits::Set(limits);
@@ -157,7 +150,7 @@ TEST(EntryConfig, ValidityFollowsTheProcessWideRanges)
 
 TEST(EntryConfig, EmptyRangeIsALogicError)
 {
-    LimitsGuard guard;
+    TestData::LimitsGuard guard;
     Limits::Values limits;
     limits.checkIntervalMin = 10;
     limits.checkIntervalMax = 9;
