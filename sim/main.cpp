@@ -90,7 +90,7 @@ void ServeControlPort(Machine& machine, asio::ip::tcp::acceptor& acceptor)
 
 int main(int argc, char** argv)
 {
-    int httpPort = 0, httpsPort = 0, prepare = 0;
+    int httpPort = 0, httpsPort = 0, prepare = 0, feedCapacity = 100;
     std::optional<int> controlPort;
     std::vector<std::string> users;
     po::options_description options("quillhaven-sim options");
@@ -99,6 +99,7 @@ int main(int argc, char** argv)
         ("https-port", po::value(&httpsPort)->default_value(0), "HTTPS port on 127.0.0.1 (0: pick a free one)")
         ("control-port", po::value<int>(), "also take commands on this TCP port of 127.0.0.1 (0: pick one)")
         ("shift-jis", "serve the RSS feeds in Shift_JIS")
+        ("feed-capacity", po::value(&feedCapacity)->default_value(100), "items a feed keeps (at least 1)")
         ("user", po::value(&users), "add a user: id:password[:display name] (repeatable)")
         ("prepare", po::value(&prepare)->default_value(0), "403 answers of the download preparation stage");
     po::variables_map vm;
@@ -132,6 +133,7 @@ int main(int argc, char** argv)
         machineOptions.httpPort = static_cast<std::uint16_t>(httpPort);
         machineOptions.httpsPort = static_cast<std::uint16_t>(httpsPort);
         machineOptions.shiftJisFeed = vm.count("shift-jis") > 0;
+        machineOptions.feedCapacity = static_cast<std::size_t>(feedCapacity < 1 ? 1 : feedCapacity);
         machineOptions.watch = Print;
         Machine machine(machineOptions);
         machine.SetPreparationCount(prepare);

@@ -13,8 +13,6 @@ namespace QuillhavenSim {
 
 namespace {
 
-constexpr std::size_t feedCapacity = 100;
-
 // What an item announces, as its description and category attributes tell the reader.
 struct Kind {
     const char* view;
@@ -53,19 +51,22 @@ struct Machine::Impl {
     State state;
     std::function<void(const std::string&)> watch;
     std::unique_ptr<Server> server;
-    std::time_t lastPub = 0;  // guarded by state.mutex
+    std::size_t feedCapacity = 100;
+    std::time_t lastNoticePub = 0;  // guarded by state.mutex
 
     void Watch(const std::string& line)
     {
         if (watch) watch(line);
     }
 
-    // A publication time later than every earlier one: notices are told apart by it.
-    std::string NextPub()
+    static std::string Now() { return Text::Rfc822(std::time(nullptr)); }
+
+    // Readers tell notices apart by their times: each gets one later than the last.
+    std::string NextNoticePub()
     {
         std::time_t now = std::time(nullptr);
-        lastPub = now > lastPub ? now : lastPub + 1;
-        return Text::Rfc822(lastPub);
+        lastNoticePub = now > lastNoticePub ? now : lastNoticePub + 1;
+        return Text::Rfc822(lastNoticePub);
     }
 
     std::string VoiceFor(FeedItem& item, const std::string& user, const std::string& name)
@@ -126,7 +127,7 @@ struct Machine::Impl {
             Classify(item, fax ? faxKind : scanKind);
             VoiceFor(item, user, code + ".wav");
             item.guid = code;
-            item.pubDate = NextPub();
+            item.pubDate = Now();
             targets = Append(user, std::move(item));
         }
         Watch("EVENT " + std::string(fax ? "fax " : "scan ") + code + " for " + user);
@@ -139,6 +140,7 @@ Machine::Machine(Options options) : impl_(std::make_unique<Impl>())
 {
     impl_->watch = std::move(options.watch);
     impl_->state.shiftJisFeed = options.shiftJisFeed;
+    impl_->feedCapacity = options.feedCapacity < 1 ? 1 : options.feedCapacity;
     Impl* impl = impl_.get();
     impl_->server = std::make_unique<Server>(
         [impl](const Request& request) {
@@ -220,7 +222,7 @@ void Machine::PublishDetailList(const std::string& user, const std::string& titl
         Classify(item, detailKind);
         impl_->VoiceFor(item, user, code + ".wav");
         item.guid = code;
-        item.pubDate = impl_->NextPub();
+        item.pubDate = impl_->Now();
         targets = impl_->Append(user, std::move(item));
     }
     impl_->Watch("EVENT detail list for " + user);
@@ -240,8 +242,8 @@ std::string Machine::PublishNotice(const std::string& user, const std::string& c
         FeedItem item;
         item.title = "お知らせ";
         Classify(item, noticeKind);
-        item.pubDate = impl_->NextPub();
-        item.guid = "N" + id + "-" + std::to_string(impl_->lastPub);
+        item.pubDate = impl_->NextNoticePub();
+        item.guid = "N" + id + "-" + std::to_string(impl_->lastNoticePub);
         item.notice = true;
         item.notify = "1";
         item.content = content;

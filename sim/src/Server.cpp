@@ -75,6 +75,7 @@ private:
     void OnHeader(beast::error_code ec)
     {
         if (ec == http::error::end_of_stream) return Close();
+        if (ec == http::error::body_limit) return Refuse(http::status::payload_too_large);
         if (ec) return;
         auto readBody = [self = this->shared_from_this()] {
             http::async_read(self->stream_, self->buffer_, *self->parser_,
@@ -90,6 +91,7 @@ private:
     void OnRead(beast::error_code ec)
     {
         if (ec == http::error::end_of_stream) return Close();
+        if (ec == http::error::body_limit) return Refuse(http::status::payload_too_large);
         if (ec) return;
         auto& message = parser_->get();
         Request request;
@@ -119,6 +121,18 @@ private:
         } else {
             Write();
         }
+    }
+
+    // An answer to a request that is not read to its end; the connection closes after it.
+    void Refuse(http::status status)
+    {
+        response_ = {status, 11};
+        response_.set(http::field::server, "Quillhaven");
+        response_.set(http::field::content_type, "text/plain; charset=UTF-8");
+        response_.body() = "request too large\n";
+        response_.keep_alive(false);
+        response_.prepare_payload();
+        Write();
     }
 
     void Write()

@@ -6,6 +6,8 @@
 
 #include <boost/xpressive/xpressive_static.hpp>
 
+#include <cstring>
+
 namespace HTTP::XML {
 
 Parser::Iterator::Iterator(transport::Element* element) : element(element)
@@ -94,11 +96,22 @@ std::map<std::string, std::string> SplitAttributes(const std::string& text)
     // name = "value": a run of letters and digits, blanks allowed around "=", a
     // double-quoted value of at least one character.
     static const sregex attribute = (s1 = +alnum) >> *_s >> '=' >> *_s >> '"' >> (s2 = +~as_xpr('"')) >> '"';
-    static const sregex blanks = +_s;
 
     std::map<std::string, std::string> attributes;
     for (sregex_iterator it(text.begin(), text.end(), attribute), end; it != end; ++it) {
-        attributes[(*it)[1].str()] = regex_replace((*it)[2].str(), blanks, std::string(" "));
+        // Every run of white space in the value becomes one space.
+        std::string value;
+        bool blank = false;
+        for (char c : (*it)[2].str()) {
+            if (std::strchr(" \t\n\v\f\r", c) && c != '\0') {
+                if (!blank) value += ' ';
+                blank = true;
+            } else {
+                value += c;
+                blank = false;
+            }
+        }
+        attributes[(*it)[1].str()] = std::move(value);
     }
     return attributes;
 }

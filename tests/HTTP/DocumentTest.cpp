@@ -105,6 +105,14 @@ TEST(Parse, RefusesWhatIsNotAPlainDocument)
     }
 }
 
+TEST(Parse, ExternalDtdIsNeitherFetchedNorNeeded)
+{
+    XML::Parser parser;
+    ASSERT_TRUE(parser.Parse(B("<?xml version=\"1.0\"?><!DOCTYPE rss SYSTEM \"http://127.0.0.1:9/rss.dtd\">"
+                               "<rss><channel><title>a &amp; b &#x41;</title></channel></rss>")));
+    EXPECT_EQ((*parser.FindFirst("TITLE")).GetString(), "a & b A");
+}
+
 TEST(Parse, RefusesADocumentAboveTheSizeLimit)
 {
     std::string big = "<RESULT>";

@@ -156,6 +156,23 @@ TEST(Net, XmlAnswersMustBeXml)
     EXPECT_EQ((*recv().FindFirst("RESULT")).GetString(), "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88");
 }
 
+TEST(Net, OpenEndsThePendingRequest)
+{
+    ScriptedServer server([](const Request&) { return Response::Make(200, "application/pdf", "%PDF"); });
+    Net net("127.0.0.1");
+    net.Open(server.Port(), false, kQuick);
+    net.Send(Net::GET, "", nullptr);
+    ASSERT_EQ(net.GetContentType(), ContentType::Pdf);
+    net.Open(server.Port(), false, kQuick);  // no Close in between
+    EXPECT_TRUE(net.Connected());
+    EXPECT_EQ(net.GetContentType(), ContentType::Other);
+    EXPECT_TRUE(net.Recv()->empty());
+    net.Send(Net::GET, "", nullptr);
+    EXPECT_EQ(std::string(net.Recv()->data(), 4), "%PDF");
+    net.Close();
+    EXPECT_FALSE(net.Connected());
+}
+
 TEST(Net, CredentialsTravelAsBasicAuthForOneRequest)
 {
     ScriptedServer server(Ok);

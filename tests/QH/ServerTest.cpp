@@ -16,6 +16,7 @@
 
 #include <transport/transport.hpp>
 
+#include <boost/exception/diagnostic_information.hpp>
 #include <boost/filesystem/operations.hpp>
 
 #include <gtest/gtest.h>
@@ -229,6 +230,29 @@ TEST(ServerCommands, MalformedAnswers)
     // After all of that the same server object still works.
     m.AnswerXml(Answer("<RESULT>SUCCESS</RESULT><DISPLAYNAME>d</DISPLAYNAME>"));
     EXPECT_EQ(m.client.GetUserInfo(Alice(), kQuick)->displayName, "d");
+}
+
+TEST(ServerCommands, PasswordsStayOutOfErrorTexts)
+{
+    Machine_ m;
+    const User user(boost::none, L"alice", Password(L"Hidden-Pw-77"));
+    const std::function<Response(const Request&)> scripts[] = {
+        [](const Request&) { return Response::Make(500, "text/plain", "failed"); },
+        [](const Request& r) { return Response::Make(200, "text/plain", r.body); },  // echoes the request
+        [](const Request& r) { return Response::Make(200, "text/xml", r.body + "<broken"); },
+        [](const Request&) { return Response::Xml(Answer("<RESULT>FAIL_AUTHENTICATE</RESULT>")); },
+    };
+    for (const auto& script : scripts) {
+        m.script = script;
+        try {
+            m.client.SubscribeToRSSFeed(61010, user, kQuick);
+            ADD_FAILURE();
+        } catch (const HTTP::Error& e) {
+            EXPECT_EQ(boost::diagnostic_information(e).find("Hidden-Pw-77"), std::string::npos)
+                << boost::diagnostic_information(e);
+        }
+    }
+    EXPECT_NE(m.Last().body.find("Hidden-Pw-77"), std::string::npos);  // it did travel
 }
 
 TEST(ServerCommands, ChoosesThePortOfItsTransport)

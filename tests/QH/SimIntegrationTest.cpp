@@ -20,6 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using MonitoredEntry::MFP;
 using MonitoredEntry::Password;
 using MonitoredEntry::User;
@@ -262,6 +265,28 @@ TEST_P(SimMachine, BrowserPagesOpenThroughTheOpener)
         EXPECT_NO_THROW(net.Send(HTTP::Net::GET, text.substr(text.find("/norvane")), nullptr)) << text;
         EXPECT_FALSE(net.Recv()->empty());
     }
+}
+
+TEST_P(SimMachine, ThreadsWithTheirOwnServersReadAtTheSameTime)
+{
+    for (int i = 0; i < 5; ++i) machine.PublishScan("alice");
+    QuillhavenServer(Address(GetParam())).SubscribeToRSSFeed(61010, Alice(), kQuick);
+    const std::wstring location = Text::Widen(machine.FeedLocation("alice"));
+    std::atomic<int> good{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            QuillhavenServer server(Address(GetParam()));  // one server object per thread
+            for (int i = 0; i < 10; ++i) {
+                try {
+                    if (server.GetRSSFeed(Alice(), location)->GetItemList().size() == 5) ++good;
+                } catch (const std::exception&) {
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(good, 40);
 }
 
 namespace {

@@ -79,6 +79,7 @@ TEST_F(Commands, HttpsAnswersLikeHttp)
 TEST_F(Commands, RequestsThatAreNotCommandsAreRefused)
 {
     EXPECT_EQ(Post("this is not xml").status, 400);
+    EXPECT_EQ(Post("<REQUEST>" + std::string(2 << 20, ' ') + "</REQUEST>").status, 413);
     EXPECT_EQ(Get("").status, 405);  // commands are posted
     EXPECT_EQ(Get("/nowhere").status, 404);
     EXPECT_EQ(Fetch({"http://127.0.0.1:" + std::to_string(machine.HttpPort()) + "/other"}).status, 404);
@@ -121,6 +122,22 @@ TEST_F(Commands, TheRequestLogRecordsWhatWasAnswered)
     EXPECT_EQ(log[0].command, "AUTHENTICATE");
     EXPECT_EQ(log[0].status, 200);
     EXPECT_EQ(log[0].result, "FAIL_AUTHENTICATE");
+}
+
+}  // namespace
+}  // namespace SimTest
+
+namespace SimTest {
+namespace {
+
+TEST(Stopping, AStoppedMachineNoLongerListens)
+{
+    QuillhavenSim::Machine machine;
+    const int port = machine.HttpPort();
+    EXPECT_EQ(Command(port, Request("GETUSERLIST")).status, 200);
+    machine.Stop();
+    EXPECT_THROW(Command(port, Request("GETUSERLIST")), std::runtime_error);
+    machine.Stop();  // twice is harmless
 }
 
 }  // namespace

@@ -135,7 +135,17 @@ TEST_F(Feeds, ItemsComeOldestFirstAfterTheChannelFields)
 
     EXPECT_EQ(feed.items[3].at("guid"), fax);
     EXPECT_EQ(feed.items[3].at("category@id"), "2");
-    // Notices are told apart by their times: no two items share one.
+}
+
+TEST_F(Feeds, NoticesNeverShareATimeAndTheOldestItemsGo)
+{
+    for (int i = 0; i < 120; ++i) machine.PublishNotice("alice", "due " + std::to_string(i), "0");
+    Subscribe("alice", "secret");
+    ParsedFeed feed = Parse(ReadFeed("alice", "alice", "secret").body);
+    ASSERT_EQ(feed.items.size(), 100u);
+    EXPECT_EQ(feed.items.front().at("content"), "due 20");
+    EXPECT_EQ(feed.items.back().at("content"), "due 119");
+    // Readers tell notices apart by their times.
     for (std::size_t i = 1; i < feed.items.size(); ++i)
         EXPECT_NE(feed.items[i].at("pubDate"), feed.items[i - 1].at("pubDate"));
 }

@@ -91,8 +91,7 @@ struct Connection {
     bool answered = false;
 
     // Transfer bookkeeping for the idle timeouts and the size cap.
-    Clock::time_point lastActivity;
-    curl_off_t lastUp = -1, lastDown = -1;
+    CURLM* multi = nullptr;  // drives the transfer; keeps the connection for the next request
     bool stalled = false, tooLarge = false;
 
     ConnectionError error = ConnectionError::None;
@@ -100,6 +99,7 @@ struct Connection {
 
     ~Connection()
     {
+        if (multi) curl_multi_cleanup(multi);
         if (easy) curl_easy_cleanup(easy);
         WipeCredentials();
     }
@@ -174,26 +174,54 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
-// Called by curl during the transfer (at least about once a second when idle):
-// ends a transfer that has not moved for longer than its send or receive timeout.
-int Progress(void* user, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal, curl_off_t upNow)
+// Runs the transfer, ending it when nothing has moved for longer than the send
+// timeout (while the request body goes out) or the receive timeout (otherwise).
+CURLcode Perform(Connection* connection, std::size_t requestBytes)
 {
-    (void)downTotal;
-    auto* connection = static_cast<Connection*>(user);
-    const auto now = Clock::now();
-    if (downNow != connection->lastDown || upNow != connection->lastUp) {
-        connection->lastDown = downNow;
-        connection->lastUp = upNow;
-        connection->lastActivity = now;
-        return 0;
+    CURL* easy = connection->easy;
+    CURLM* multi = connection->multi;
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
+    curl_off_t lastUp = -1, lastDown = -1;
+    long lastHeader = -1;
+    auto lastActivity = Clock::now();
+    CURLcode result = CURLE_OK;
+    for (int running = 1;;) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (!running) {
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) result = message->data.result;
+            }
+            break;
+        }
+        curl_off_t up = 0, down = 0;
+        long header = 0;
+        curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &up);
+        curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &down);
+        curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &header);
+        curl_off_t ready = 0;  // zero until connected (and, for HTTPS, the handshake done)
+        curl_easy_getinfo(easy, CURLINFO_PRETRANSFER_TIME_T, &ready);
+        const auto now = Clock::now();
+        if (ready == 0 || up != lastUp || down != lastDown || header != lastHeader) {
+            lastUp = up;
+            lastDown = down;
+            lastHeader = header;
+            lastActivity = now;
+        }
+        const bool sending = static_cast<std::size_t>(up) < requestBytes && header == 0;
+        const int limit = sending ? connection->sendMs : connection->recvMs;
+        if (limit > 0 && now - lastActivity > std::chrono::milliseconds(limit)) {
+            connection->stalled = true;
+            result = CURLE_OPERATION_TIMEDOUT;
+            break;
+        }
+        curl_multi_poll(multi, nullptr, 0, 50, nullptr);
     }
-    const bool sending = upTotal > 0 && upNow < upTotal;
-    const int limit = sending ? connection->sendMs : connection->recvMs;
-    if (limit > 0 && now - connection->lastActivity > std::chrono::milliseconds(limit)) {
-        connection->stalled = true;
-        return 1;
-    }
-    return 0;
+    curl_multi_remove_handle(multi, easy);
+    return result;
 }
 
 bool IsConnectFailure(CURLcode code)
@@ -219,7 +247,8 @@ Connection* CreateConnection(const char* host)
     if (connection->host.front() == '[' && connection->host.back() == ']')
         connection->host = connection->host.substr(1, connection->host.size() - 2);
     connection->easy = curl_easy_init();
-    if (!connection->easy) {
+    connection->multi = curl_multi_init();
+    if (!connection->easy || !connection->multi) {
         delete connection;
         errno = ENOMEM;
         return nullptr;
@@ -296,9 +325,6 @@ bool SendRequest(Connection* connection, int queryFlag, const char* path, const 
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, connection);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, ReadHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, connection);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, Progress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, connection);
     curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxBodyBytes));
     if (connection->connectMs > 0) curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connection->connectMs));
     if (connection->ssl) {
@@ -327,10 +353,8 @@ bool SendRequest(Connection* connection, int queryFlag, const char* path, const 
     for (int attempt = 0;; ++attempt) {
         connection->body.clear();
         connection->stalled = connection->tooLarge = false;
-        connection->lastUp = connection->lastDown = -1;
-        connection->lastActivity = Clock::now();
-        code = curl_easy_perform(easy);
-        if (!IsConnectFailure(code) || attempt >= connection->retry) break;
+        code = Perform(connection, requestBody.size());
+        if (connection->stalled || !IsConnectFailure(code) || attempt >= connection->retry) break;
     }
     if (headers) curl_slist_free_all(headers);
 

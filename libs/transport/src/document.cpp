@@ -80,6 +80,7 @@ xmlNodePtr NewElement(Document* document, int tagId)
     xmlNodePtr node = xmlNewDocNode(document->doc, nullptr, BAD_CAST document->tags[tagId].c_str(), nullptr);
     if (!node) return nullptr;
     SetBits(node, static_cast<std::uintptr_t>(tagId) + 1);
+    document->cursors.clear();
     if (document->open) {
         xmlAddChild(document->open, node);
     } else if (!xmlDocGetRootElement(document->doc)) {
@@ -176,6 +177,7 @@ void Document::Reset()
     doc = nullptr;
     open = nullptr;
     lastFound = nullptr;
+    cursors.clear();
     params.clear();
     queryText.clear();
 }
@@ -321,14 +323,39 @@ Element* Parent(const Element* element)
 Element* Child(const Element* element, int index)
 {
     if (!element || index < 0) return nullptr;
-    xmlNodePtr child = xmlFirstElementChild(AsNode(element));
-    for (; child && index > 0; --index) child = xmlNextElementSibling(child);
+    xmlNodePtr parent = AsNode(element);
+    Document* document = Owner(parent);
+    if (!document) {
+        xmlNodePtr child = xmlFirstElementChild(parent);
+        for (; child && index > 0; --index) child = xmlNextElementSibling(child);
+        return AsElement(child);
+    }
+    Document::Cursor& cursor = document->cursors[parent];
+    int at = 0;
+    xmlNodePtr child = nullptr;
+    if (cursor.child && cursor.index <= index) {
+        at = cursor.index;
+        child = cursor.child;
+    } else {
+        child = xmlFirstElementChild(parent);
+    }
+    for (; child && at < index; ++at) child = xmlNextElementSibling(child);
+    if (child) {
+        cursor.index = at;
+        cursor.child = child;
+    }
     return AsElement(child);
 }
 
 int ChildCount(const Element* element)
 {
-    return element ? static_cast<int>(xmlChildElementCount(AsNode(element))) : 0;
+    if (!element) return 0;
+    xmlNodePtr parent = AsNode(element);
+    Document* document = Owner(parent);
+    if (!document) return static_cast<int>(xmlChildElementCount(parent));
+    Document::Cursor& cursor = document->cursors[parent];
+    if (cursor.count < 0) cursor.count = static_cast<int>(xmlChildElementCount(parent));
+    return cursor.count;
 }
 
 int TagId(const Element* element)

@@ -22,6 +22,15 @@ struct Document {
     std::string queryText;
     int lastError = 0;
 
+    // Where the last look at each parent's children ended, so that walking the
+    // children in order costs one step per child.
+    struct Cursor {
+        int index = -1;
+        xmlNodePtr child = nullptr;
+        int count = -1;
+    };
+    std::unordered_map<const xmlNode*, Cursor> cursors;
+
     ~Document();
     void Reset();
     int IdOf(const xmlChar* name) const;

@@ -4,6 +4,7 @@
 // signal it sends to subscribers. Tests drive it through this class; the
 // quillhaven-sim program drives it from text commands.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@ struct Options {
     std::uint16_t httpPort = 0;   // 0: pick a free port
     std::uint16_t httpsPort = 0;  // 0: pick a free port
     bool shiftJisFeed = false;    // serve the RSS feeds in Shift_JIS instead of UTF-8
+    std::size_t feedCapacity = 100;  // items a feed keeps; the oldest go first
     // Called with one line for every request answered and every datagram sent.
     std::function<void(const std::string&)> watch;
 };
