@@ -174,6 +174,8 @@ bool Machine::RemoveUser(const std::string& id)
     State& s = impl_->state;
     std::erase_if(s.subscriptions, [&](const Subscription& sub) { return sub.user == id; });
     s.feeds.erase(id);
+    for (auto& [code, document] : s.documents)
+        if (document.user == id) document.deleted = true;
     return s.accounts.erase(id) > 0;
 }
 

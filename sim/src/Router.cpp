@@ -11,6 +11,7 @@ namespace QuillhavenSim {
 namespace {
 
 const std::string root = "/vozoz";
+constexpr std::size_t requestLogCapacity = 10000;
 
 // A fault replaces the answer, except a slow one, which only delays it.
 std::optional<Reply> TakeFault(State& state, int& delayMs)
@@ -60,6 +61,9 @@ Reply Route(State& state, const Request& request)
     Reply reply = TakeFault(state, delayMs).value_or(Reply{});
     if (reply.contentType.empty()) reply = Dispatch(state, request);
     reply.delayMs = delayMs;
+    // A machine left running keeps only its recent history.
+    if (state.requests.size() >= requestLogCapacity)
+        state.requests.erase(state.requests.begin(), state.requests.begin() + requestLogCapacity / 10);
     state.requests.push_back(
         {request.peer, request.method, request.target, reply.user, reply.command, reply.status, reply.result});
     return reply;

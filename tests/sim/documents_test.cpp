@@ -44,6 +44,9 @@ TEST_F(Documents, ThumbnailAndVoiceAreValidFilesForTheirOwner)
     EXPECT_EQ(wav.body.substr(8, 8), "WAVEfmt ");
     const auto* size = reinterpret_cast<const unsigned char*>(wav.body.data() + 40);
     EXPECT_EQ(size[0] | size[1] << 8 | size[2] << 16 | size[3] << 24, static_cast<int>(wav.body.size() - 44));
+
+    machine.RemoveUser("alice");  // a removed account's documents go with it
+    EXPECT_EQ(Get("/norvane?NVF=6&DC=" + code + "&UN=alice").status, 404);
 }
 
 TEST_F(Documents, DocumentsComeInTheirOwnFormat)

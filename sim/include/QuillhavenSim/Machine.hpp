@@ -94,7 +94,7 @@ public:
     // Inspection.
     std::string FeedLocation(const std::string& user) const;  // below "/vozoz"
     std::vector<Subscription> Subscriptions() const;
-    std::vector<RequestRecord> Requests() const;
+    std::vector<RequestRecord> Requests() const;  // the latest 10000 at most, oldest first
     std::vector<DatagramRecord> Datagrams() const;
     std::vector<std::string> PrintedDocuments() const;  // document codes, in order
     std::vector<std::string> DeletedDocuments() const;
