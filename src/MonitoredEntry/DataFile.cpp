@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cwctype>
 #include <fstream>
@@ -184,37 +185,47 @@ void CheckObjectNumbers(const std::wstring& text)
 {
     unsigned long classes = 0;
     unsigned long objects = 0;
-    const auto number = [&](std::size_t at, wchar_t prefix) {
-        std::size_t end = at;
+    // The number in the attribute value that starts at `at`, after an optional prefix.
+    const auto number = [&](std::size_t at, std::size_t end, wchar_t prefix) {
         if (prefix) {
-            if (end >= text.size() || text[end] != prefix) BadHead();
-            ++end;
+            if (at >= end || text[at] != prefix) BadHead();
+            ++at;
         }
-        const std::size_t digits = end;
-        while (end < text.size() && std::iswdigit(text[end])) ++end;
-        if (end == digits || end - digits > 9 || end >= text.size() || text[end] != L'"') BadHead();
-        return std::stoul(text.substr(digits, end - digits));
+        if (at == end || end - at > 9) BadHead();
+        unsigned long value = 0;
+        for (std::size_t i = at; i < end; ++i) {
+            if (text[i] < L'0' || text[i] > L'9') BadHead();
+            value = value * 10 + static_cast<unsigned long>(text[i] - L'0');
+        }
+        return value;
+    };
+    const auto matches = [&](std::size_t nameStart, std::size_t nameEnd, const wchar_t* name) {
+        return text.compare(nameStart, nameEnd - nameStart, name) == 0;
     };
     for (std::size_t open = text.find(L'<'); open != std::wstring::npos; open = text.find(L'<', open + 1)) {
         const std::size_t close = text.find(L'>', open);
         if (close == std::wstring::npos) break;
-        for (std::size_t at = text.find(L'"', open); at != std::wstring::npos && at < close;
-             at = text.find(L'"', text.find(L'"', at + 1) + 1)) {
-            std::size_t nameEnd = at;
-            if (nameEnd == 0 || text[nameEnd - 1] != L'=') BadHead();
-            std::size_t nameStart = nameEnd - 1;
+        // Attribute values of this tag: name="value".
+        const auto quoteBefore = [&](std::size_t from, std::size_t limit) {
+            return static_cast<std::size_t>(std::find(text.begin() + from, text.begin() + limit, L'"') - text.begin());
+        };
+        std::size_t quote = open;
+        while ((quote = quoteBefore(quote + 1, close)) < close) {
+            const std::size_t valueEnd = quoteBefore(quote + 1, close);
+            if (valueEnd >= close || text[quote - 1] != L'=') BadHead();
+            const std::size_t nameEnd = quote - 1;
+            std::size_t nameStart = nameEnd;
             while (nameStart > open && text[nameStart - 1] != L' ' && text[nameStart - 1] != L'\t') --nameStart;
-            const std::wstring name = text.substr(nameStart, nameEnd - 1 - nameStart);
-            if (name == L"class_id") {
-                if (number(at + 1, 0) != classes++) BadHead();
-            } else if (name == L"class_id_reference") {
-                if (number(at + 1, 0) >= classes) BadHead();
-            } else if (name == L"object_id") {
-                if (number(at + 1, L'_') != objects++) BadHead();
-            } else if (name == L"object_reference") {
+            if (matches(nameStart, nameEnd, L"class_id")) {
+                if (number(quote + 1, valueEnd, 0) != classes++) BadHead();
+            } else if (matches(nameStart, nameEnd, L"class_id_reference")) {
+                if (number(quote + 1, valueEnd, 0) >= classes) BadHead();
+            } else if (matches(nameStart, nameEnd, L"object_id")) {
+                if (number(quote + 1, valueEnd, L'_') != objects++) BadHead();
+            } else if (matches(nameStart, nameEnd, L"object_reference")) {
                 BadHead();
             }
-            if (text.find(L'"', at + 1) == std::wstring::npos) BadHead();
+            quote = valueEnd;
         }
         open = close;
     }

@@ -52,12 +52,7 @@ private:
 };
 const auto* const settingsEnvironment = ::testing::AddGlobalTestEnvironment(new SettingsEnvironment);
 
-fs::path Fixture(const std::string& name)
-{
-    const char* source = std::getenv("NORVANE_SOURCE_DIR");
-    const fs::path root = source ? fs::path(source) : fs::path(__FILE__).parent_path().parent_path().parent_path();
-    return root / "tests" / "MonitoredEntry" / "fixtures" / name;
-}
+fs::path Fixture(const std::string& name) { return fs::path(NORVANE_FIXTURE_DIR) / name; }
 
 // The file as a sequence of tags and texts; white space between elements is layout only.
 std::vector<std::string> Elements(const std::string& xml)
@@ -181,6 +176,16 @@ TEST_F(DataFileTest, OlderFormLoadsOnTheRetryWithTheTunables)
     // The next save writes the current form, which loads on the first attempt.
     DataFile::Save(*manager, file);
     EXPECT_EQ(DataFile::LoadAtStartup(manager, file), DataFile::StartupLoad::Loaded);
+}
+
+TEST(DefaultEntryProperty, IsBuiltFromTheLoadedSettings)
+{
+    const EntryProperty& p = ::Config::Instance().defaultEntryProperty();
+    EXPECT_EQ(p.GetConfig().GetEraseTime(), 4321);
+    EXPECT_TRUE(p.GetConfig().GetEventRead());
+    EXPECT_FALSE(p.GetConfig().GetDeleteMsg());
+    EXPECT_TRUE(p.GetMFP().GetHTTPS() == boost::optional<int>(443));
+    EXPECT_EQ(&GetDefaultEntryProperty(), &p);
 }
 
 TEST_F(DataFileTest, EmptyStoreRoundTrip)
