@@ -230,15 +230,16 @@ void EventMonitor::End()
 void EventMonitor::ReadFeed()
 {
     Pimpl& p = *pimpl;
-    // Copied before the feed location is locked: whoever holds the monitor lock may be
-    // waiting for the subscriber, which needs the location lock to end.
+    // The machine and account are taken while the location is held, so that both
+    // belong together; nobody holding the monitor lock ever waits for the location.
     MonitoredEntry::Distinction distinction;
-    {
-        boost::lock_guard lock(p.mutex);
-        distinction = p.distinction;
-    }
     Subscriber::ScopedRSSFeedURLLock urlLock(p.subscriber);
-    const auto url = urlLock.GetURL();
+    const auto url = urlLock.GetURL(
+        [&] {
+            boost::lock_guard lock(p.mutex);
+            return p.distinction;
+        },
+        distinction);
     if (!url) return;
     {
         boost::lock_guard lock(p.mutex);

@@ -32,7 +32,17 @@ struct Subscriber::Pimpl {
     boost::mutex urlMutex;
     boost::condition_variable urlReady;
     boost::optional<std::wstring> url;
+    MFP urlMfp;  // what the location was subscribed with
+    User urlUser;
     bool ready = false;
+
+    /// The location serves a reading of this machine and account.
+    bool Serves(const MFP& mfp, const User& user) const
+    {
+        return urlMfp.GetHost() == mfp.GetHost() && urlMfp.GetHTTP() == mfp.GetHTTP() &&
+               urlMfp.GetHTTPS() == mfp.GetHTTPS() && urlMfp.GetSSL() == mfp.GetSSL() &&
+               urlUser.GetID() == user.GetID() && urlUser.GetPassword() == user.GetPassword();
+    }
 
     /// The entry's machine and user, if it exists.
     bool Read(MFP& mfpOut, User& userOut)
@@ -94,11 +104,16 @@ Subscriber::ScopedRSSFeedURLLock::ScopedRSSFeedURLLock(Subscriber& subscriber)
 {
 }
 
-boost::optional<std::wstring> Subscriber::ScopedRSSFeedURLLock::GetURL()
+boost::optional<std::wstring> Subscriber::ScopedRSSFeedURLLock::GetURL(
+    const std::function<MonitoredEntry::Distinction()>& current, MonitoredEntry::Distinction& used)
 {
     Pimpl& p = *subscriber_.pimpl;
     p.urlReady.wait(lock_, [&] { return p.ready; });
-    return p.url;
+    for (;;) {
+        used = current();
+        const auto serves = [&] { return !p.url || p.Serves(used.GetMFP(), used.GetUser()); };
+        if (p.urlReady.wait_for(lock_, boost::chrono::milliseconds(100), serves)) return p.url;
+    }
 }
 
 int Subscriber::run()
@@ -127,11 +142,14 @@ int Subscriber::run()
                 boost::this_thread::interruption_point();
                 p.url.reset();
                 p.url = server.SubscribeToRSSFeed(user);
+                p.urlMfp = mfp;
+                p.urlUser = user;
                 p.ready = true;
             }
             p.urlReady.notify_all();
             SetState(1, 0);
         } catch (const HTTP::Error&) {
+            p.urlReady.notify_all();  // the location went: a reader waiting for the new one gives up
             SetState(2, 1);
         } catch (const boost::thread_interrupted&) {
             throw;

@@ -6,12 +6,14 @@
 // writes the outcome into the entry's monitoring state.
 
 #include "MonitoredEntry/BasicID.hpp"
+#include "MonitoredEntry/Distinction.hpp"
 
 #include <ostrel/thread/actor.hpp>
 
 #include <boost/optional.hpp>
 #include <boost/thread/mutex.hpp>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -38,9 +40,14 @@ public:
         ScopedRSSFeedURLLock& operator=(const ScopedRSSFeedURLLock&) = delete;
 
         /// Waits until a subscription attempt has completed since the start (or the
-        /// keeper has ended); the location while a subscription is in force. An
-        /// interruption point.
-        boost::optional<std::wstring> GetURL();
+        /// keeper has ended); the location while a subscription for this machine and
+        /// account is in force. A subscription still made for a machine or account the
+        /// entry no longer has is waited out, so a reading never goes to the new machine
+        /// with the old machine's location. An interruption point.
+        /// `current` gives the machine and account the reading is for; it is asked again
+        /// while waiting (it may change meanwhile) and the last answer is left in `used`.
+        boost::optional<std::wstring> GetURL(const std::function<MonitoredEntry::Distinction()>& current,
+                                             MonitoredEntry::Distinction& used);
 
     private:
         Subscriber& subscriber_;

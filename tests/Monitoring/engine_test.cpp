@@ -170,6 +170,23 @@ TEST_F(Engine, AChangeOfHostSubscribesAtOnceAndReads)
     EXPECT_EQ(Count(machine, ""), 1);
 }
 
+TEST_F(Engine, AnUpdateRequestReadsTheFeedOfTheEntryWithThatHost)
+{
+    const ID id = Entry();
+    Start();
+    ASSERT_TRUE(Fakes::WaitFor([&] { return FeedReads(machine) == 1; }));
+    MonitoredEntry::Distinction distinction;
+    {
+        std::lock_guard lock(manager);
+        distinction = MonitoredEntry::Distinction(manager.GetDB().GetEntry(id));
+    }
+    Fakes::ChangeEntry(manager, id, [](MonitoredEntry::EntryProperty&) {});  // no change of host: no read
+    events.OnSignal(Monitor::UpdateSignal(distinction));
+    ASSERT_TRUE(Fakes::WaitFor([&] { return FeedReads(machine) == 2; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(FeedReads(machine), 2);
+}
+
 TEST_F(Engine, SwitchingMonitoringOffUnsubscribesAndOnAgainSubscribes)
 {
     const ID id = Entry();

@@ -94,6 +94,20 @@ TEST_F(Popups, ConfirmingAPopupMarksTheEventReadAndStopsItsVoice)
     popup.stop();
 }
 
+TEST_F(Popups, AVoiceStillPlayingWhenTheWaitEndsIsStopped)
+{
+    const ID entry = Entry({});
+    const ID event = LogScans(entry, 1).at(0);
+    popups.Script({PopupResult::Cancel});
+    PopupEventManager popup(manager, popups, sound, {20, 10, 5});  // the wait ends after five polls
+    popup.start();
+    popup.Notify(entry, event);
+    ASSERT_TRUE(Fakes::WaitFor([&] { return sound.Stops() == 1; }, 3000));
+    EXPECT_FALSE(sound.IsPlaying());
+    EXPECT_FALSE(Read(entry, event));  // closed without OK
+    popup.stop();
+}
+
 TEST_F(Popups, LeavingAPopupForTheEventLogDropsTheWaitingOnes)
 {
     const ID entry = Entry({.noticeVoice = false});
