@@ -9,6 +9,7 @@
 #include "Norvane/UI/EntryManagerDlg.hpp"
 #include "Norvane/UI/EntryWizard/Wizard.hpp"
 #include "Norvane/UI/EventDlg.hpp"
+#include "Norvane/UI/EventLogDlg.hpp"
 #include "Norvane/UI/PopupEventDlg.hpp"
 #include "QH/QuillhavenServer.hpp"
 #include "QH/RSSAnalysis.hpp"
@@ -65,7 +66,7 @@ int main(int argc, char** argv)
         t.Commit();
     }
     QuillhavenServer server(mfp);
-    const auto location = server.SubscribeToRSSFeed(0, user, QH::Config::CurrentRecord(QH::Request::Subscribe));
+    const auto location = server.SubscribeToRSSFeed(61010, user, QH::Config::CurrentRecord(QH::Request::Subscribe));
     const auto feed = server.GetRSSFeed(user, location);
     ID lastEvent;
     {
@@ -94,6 +95,11 @@ int main(int argc, char** argv)
         details.SetEventID(lastEvent);
         details.LoadThumbnail();
         save(details, folder, "event-details");
+    }
+    {
+        std::unique_ptr<QDialog> viewer(UI::MakeEventLogDlg(manager, nullptr));
+        viewer->setAttribute(Qt::WA_DeleteOnClose, false);
+        save(*viewer, folder, "event-log");
     }
     {
         std::unique_ptr<QDialog> entries(UI::MakeEntryManagerDlg(manager, [](QWidget*) {}));
