@@ -3,6 +3,7 @@
 // until a condition holds, a message recorder, and controls by their numeric id.
 
 #include "EventLoop.hpp"
+#include "QtApplication.hpp"
 #include "Norvane/UI/Message.hpp"
 
 #include <QApplication>
@@ -17,13 +18,7 @@
 
 namespace EntrySettings {
 
-inline void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "entry_settings_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-}
+using ::EnsureApplication;
 
 using ::SpinUntil;
 

@@ -1,4 +1,5 @@
 #include "EventLogFixture.hpp"
+#include "QtApplication.hpp"
 
 #include "Norvane/UI/EntryListCtrl.hpp"
 #include "Norvane/UI/EventListCtrl.hpp"
@@ -43,15 +44,9 @@ EventProperty NoticeEvent(const std::wstring& notifyId, const std::wstring& stat
                          RSS::EventTime(Rfc822(time)));
 }
 
-namespace {
-int argc = 1;
-char name[] = "event_log_tests";
-char* argv[] = {name, nullptr};
-}  // namespace
-
 void EventLogFixture::SetUpTestSuite()
 {
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    EnsureApplication();
 }
 
 EventLogFixture::EventLogFixture()

@@ -1,4 +1,5 @@
 #include "EventWindowFixture.hpp"
+#include "QtApplication.hpp"
 
 #include "EventLoop.hpp"
 
@@ -83,15 +84,9 @@ std::optional<std::wstring> ScriptedSaveAs::Choose(QWidget*, const std::wstring&
     return answer;
 }
 
-namespace {
-int argc = 1;
-char name[] = "event_windows_tests";
-char* argv[] = {name, nullptr};
-}  // namespace
-
 void EventWindowFixture::SetUpTestSuite()
 {
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    EnsureApplication();
 }
 
 EventWindowFixture::EventWindowFixture()

@@ -1,6 +1,7 @@
 // The running instance as other instances reach it through its channel.
 
 #include "Norvane/UI/InstanceChannel.hpp"
+#include "QtApplication.hpp"
 #include "Norvane/UI/MainFrame.hpp"
 #include "System/InstanceLock.hpp"
 #include "System/SystemError.hpp"
@@ -15,15 +16,12 @@
 
 namespace {
 
-int argc = 1;
-char name[] = "ui_tests";
-char* argv[] = {name, nullptr};
 
 class RunningInstance : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) new QApplication(argc, argv);
+        EnsureApplication();
     }
     IsolatedEnvironment env;
     System::InstanceLock lock{"OsmarkNorvane4"};

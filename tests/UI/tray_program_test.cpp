@@ -1,6 +1,7 @@
 // The running tray program: data file, tray icon, menu and shutdown.
 
 #include "MonitoredEntry/DataFile.hpp"
+#include "QtApplication.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
 #include "Monitoring/NoticeFlags.hpp"
 #include "Norvane/UI/MainFrame.hpp"
@@ -27,9 +28,6 @@ using namespace MonitoredEntry;
 
 namespace {
 
-int argc = 1;
-char name[] = "ui_tests";
-char* argv[] = {name, nullptr};
 
 class RecordedMessages : public UI::MessageService {
 public:
@@ -46,7 +44,7 @@ class TrayProgram : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) new QApplication(argc, argv);
+        EnsureApplication();
     }
     void SetUp() override { UI::Message::SetService(messages); }
     void TearDown() override { UI::Message::SetService(nullptr); }

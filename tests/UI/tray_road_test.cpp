@@ -2,6 +2,7 @@
 // machine becomes a popup and an unread tray icon; the shutdown unsubscribes and saves.
 
 #include "Fakes.hpp"
+#include "QtApplication.hpp"
 #include "MonitoredEntry/DataFile.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
 #include "Norvane/UI/MainFrame.hpp"
@@ -26,9 +27,6 @@ namespace fs = boost::filesystem;
 
 namespace {
 
-int argc = 1;
-char name[] = "tray_road_tests";
-char* argv[] = {name, nullptr};
 
 UI::PopupEventDlg* visiblePopup()
 {
@@ -39,7 +37,7 @@ UI::PopupEventDlg* visiblePopup()
 
 TEST(TrayRoad, AScanPopsUpTurnsTheTrayUnreadAndShutdownUnsubscribesAndSaves)
 {
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    EnsureApplication();
     IsolatedEnvironment env;
     const int port = Fakes::FreeUdpPort();
     WriteFile(env.dataDirectory() / "config.dat", "VERSION = 1.00\nPORT = " + std::to_string(port) + "\n");

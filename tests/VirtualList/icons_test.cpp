@@ -1,6 +1,6 @@
 // Every icon the program names exists and draws something.
 
-#include "Application.hpp"
+#include "QtApplication.hpp"
 #include "Norvane/UI/Icons.hpp"
 #include "System/SystemError.hpp"
 

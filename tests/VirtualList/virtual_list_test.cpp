@@ -1,7 +1,7 @@
 // The virtual list over a small fake source: cells from the columns, header sorting,
 // stale keys, the selection across refreshes, and a large list drawn cell by cell.
 
-#include "Application.hpp"
+#include "QtApplication.hpp"
 #include "FakeSource.hpp"
 
 #include <QHeaderView>

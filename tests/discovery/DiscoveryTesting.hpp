@@ -3,6 +3,7 @@
 // and counts its searches, and the remote control of the selection window.
 
 #include <discovery/Backend.hpp>
+#include "QtApplication.hpp"
 #include <discovery/SelectionDialog.hpp>
 
 #include <QApplication>
@@ -34,14 +35,6 @@ inline Discovery::Machine MakeMachine(std::wstring host, std::wstring first, std
                                       std::uint16_t http = 80, std::uint16_t https = 443)
 {
     return {std::move(host), std::move(first), std::move(second), http, https};
-}
-
-inline void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "discovery_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
 }
 
 // Runs `act` on the selection window as soon as it is shown modally.

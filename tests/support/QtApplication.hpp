@@ -6,7 +6,7 @@
 inline void EnsureApplication()
 {
     static int argc = 1;
-    static char name[] = "virtual_list_tests";
+    static char name[] = "norvane_tests";
     static char* argv[] = {name, nullptr};
     if (!QApplication::instance()) new QApplication(argc, argv);
 }
