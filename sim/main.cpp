@@ -137,13 +137,13 @@ int main(int argc, char** argv)
         machineOptions.watch = Print;
         Machine machine(machineOptions);
         machine.SetPreparationCount(prepare);
-        for (const std::string& spec : users) {
-            auto first = spec.find(':');
+        for (const std::string& account : users) {
+            auto first = account.find(':');
             if (first == std::string::npos) throw std::invalid_argument("--user wants id:password[:display name]");
-            auto second = spec.find(':', first + 1);
-            std::string id = spec.substr(0, first);
-            std::string password = spec.substr(first + 1, second == std::string::npos ? second : second - first - 1);
-            std::string display = second == std::string::npos ? id : spec.substr(second + 1);
+            auto second = account.find(':', first + 1);
+            std::string id = account.substr(0, first);
+            std::string password = account.substr(first + 1, second == std::string::npos ? second : second - first - 1);
+            std::string display = second == std::string::npos ? id : account.substr(second + 1);
             machine.AddUser(id, password, display);
         }
         Print("HTTP port " + std::to_string(machine.HttpPort()));

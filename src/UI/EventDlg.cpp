@@ -133,9 +133,9 @@ EventDlg::EventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget*
     // A window of its own in the task bar, with the close box but no help button.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
-    for (const auto& spec : Template()) {
+    for (const auto& item : Template()) {
         QWidget* widget = nullptr;
-        switch (spec.kind) {
+        switch (item.kind) {
         case Kind::Group:
         case Kind::HiddenGroup: widget = new QGroupBox(this); break;
         case Kind::Static:
@@ -144,7 +144,7 @@ EventDlg::EventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget*
         case Kind::Picture: {
             auto* label = new QLabel(this);
             label->setTextFormat(Qt::PlainText);  // ampersands and angle brackets show as written
-            if (spec.kind == Kind::Picture || spec.kind == Kind::Icon) label->setAlignment(Qt::AlignCenter);
+            if (item.kind == Kind::Picture || item.kind == Kind::Icon) label->setAlignment(Qt::AlignCenter);
             widget = label;
             break;
         }
@@ -169,13 +169,13 @@ EventDlg::EventDlg(std::shared_ptr<const MachineEvent::Event> snapshot, QWidget*
             break;
         }
         }
-        if (spec.id != 0) {
-            widget->setObjectName(QString::number(spec.id));
-            pimpl->controls[spec.id] = widget;
-            pimpl->templateRects[spec.id] = spec.units;
+        if (item.id != 0) {
+            widget->setObjectName(QString::number(item.id));
+            pimpl->controls[item.id] = widget;
+            pimpl->templateRects[item.id] = item.units;
         }
-        widget->setGeometry(MapDialogRect(spec.units));
-        if (spec.kind == Kind::HiddenGroup) widget->hide();
+        widget->setGeometry(MapDialogRect(item.units));
+        if (item.kind == Kind::HiddenGroup) widget->hide();
     }
     if (auto* close = qobject_cast<QPushButton*>(Control(C::Close))) close->setDefault(true);
     const QRect size = MapDialogRect(QRect(0, 0, TemplateWidth, TemplateHeight));
@@ -272,9 +272,9 @@ void EventDlg::OnInitDialog()
         else if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(text);
         else if (auto* group = qobject_cast<QGroupBox*>(widget)) group->setTitle(text);
     };
-    for (const auto& spec : Template()) {
-        if (spec.id != 0 && spec.text != 0 && spec.id != C::NoticeLabel && spec.id != C::StatusLabel)
-            setText(spec.id, Q(LoadString(spec.text)));
+    for (const auto& item : Template()) {
+        if (item.id != 0 && item.text != 0 && item.id != C::NoticeLabel && item.id != C::StatusLabel)
+            setText(item.id, Q(LoadString(item.text)));
     }
     setText(C::NoticeLabel, Q(LoadString(241)));
     const auto& mfpName = snapshot.GetMFP().GetName();

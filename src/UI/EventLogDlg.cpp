@@ -183,9 +183,9 @@ EventLogDlg::EventLogDlg(std::shared_ptr<EntryManager> manager, Monitor::EventSi
     // A window of its own in the task bar.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
-    for (const ControlSpec& spec : Template) {
+    for (const ControlSpec& item : Template) {
         QWidget* widget = nullptr;
-        switch (spec.kind) {
+        switch (item.kind) {
         case Kind::EntryList: widget = p.entryList = new EntryListCtrl(this); break;
         case Kind::EventList: widget = p.eventList = new EventListCtrl(this); break;
         case Kind::NoticeList: {
@@ -206,7 +206,7 @@ EventLogDlg::EventLogDlg(std::shared_ptr<EntryManager> manager, Monitor::EventSi
         case Kind::Summary: {
             auto* label = new QLabel(this);
             label->setTextFormat(Qt::PlainText);  // names show ampersands as written
-            if (spec.kind == Kind::Summary) {
+            if (item.kind == Kind::Summary) {
                 label->setAlignment(Qt::AlignCenter);
                 QFont bold = font();
                 bold.setWeight(QFont::Bold);
@@ -224,15 +224,15 @@ EventLogDlg::EventLogDlg(std::shared_ptr<EntryManager> manager, Monitor::EventSi
             break;
         }
         }
-        if (spec.textId != 0) {
-            if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(Q(LoadString(spec.textId)));
-            if (auto* button = qobject_cast<QPushButton*>(widget)) button->setText(Q(LoadString(spec.textId)));
+        if (item.textId != 0) {
+            if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(Q(LoadString(item.textId)));
+            if (auto* button = qobject_cast<QPushButton*>(widget)) button->setText(Q(LoadString(item.textId)));
         }
-        if (spec.id != 0) {
-            widget->setObjectName(QString::number(spec.id));
-            p.controls[spec.id] = widget;
+        if (item.id != 0) {
+            widget->setObjectName(QString::number(item.id));
+            p.controls[item.id] = widget;
         }
-        widget->setGeometry(MapDialogUnits(font(), spec.units));
+        widget->setGeometry(MapDialogUnits(font(), item.units));
     }
     p.Button(C::Close)->setDefault(true);
     const QRect size = MapDialogUnits(font(), QRect(0, 0, TemplateWidth, TemplateHeight));

@@ -74,13 +74,13 @@ void EventLogFixture::MakeManager(const std::vector<EntrySpec>& entries)
 {
     EntryDB::EntryList list;
     long id = 0;
-    for (const EntrySpec& spec : entries) {
-        const MonitoredEntry::Config config(200, 60000, true, false, false, 0, false, false, spec.notifyDisplay);
-        const MFP mfp(spec.machineName, spec.host, int(machine.HttpPort()), int(machine.HttpsPort()), false);
-        const User user(std::wstring(L"Alice"), spec.userId, Password(L"secret"));
-        auto entry = std::make_shared<Entry>(ID(id++), EntryProperty(spec.monitoring, mfp, user, config));
+    for (const EntrySpec& setup : entries) {
+        const MonitoredEntry::Config config(200, 60000, true, false, false, 0, false, false, setup.notifyDisplay);
+        const MFP mfp(setup.machineName, setup.host, int(machine.HttpPort()), int(machine.HttpsPort()), false);
+        const User user(std::wstring(L"Alice"), setup.userId, Password(L"secret"));
+        auto entry = std::make_shared<Entry>(ID(id++), EntryProperty(setup.monitoring, mfp, user, config));
         EventLog log = entry->GetEventLog();
-        for (const LoggedEvent& logged : spec.events) {
+        for (const LoggedEvent& logged : setup.events) {
             Event event = log.GetEvent(log.Append(logged.property));
             event.SetRead(logged.read);
             log.SetEvent(event);

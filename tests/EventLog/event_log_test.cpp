@@ -48,12 +48,12 @@ protected:
 
 TEST_F(EventViewTest, TheOnlyEntryIsShownWithItsEventsOldestFirst)
 {
-    EntrySpec spec;
-    spec.events = {{DocumentEvent(L"Fax", L"from Bob", Day(-1, 10)), true},
+    EntrySpec setup;
+    setup.events = {{DocumentEvent(L"Fax", L"from Bob", Day(-1, 10)), true},
                    {DocumentEvent(L"Scan", L"old scan", Day(-3, 8)), false},
                    {NoticeEvent(L"N1", L"0", L"Pay", Day(0), Day(0, 8, 30)), false},
                    {DocumentEvent(L"Copy", L"today", Day(0, 7, 59, 59)), false}};
-    MakeManager({spec});
+    MakeManager({setup});
     OpenViewer();
 
     EXPECT_EQ(viewer->SelectedEntry(), ID(0));
@@ -140,11 +140,11 @@ TEST_F(EventViewTest, RemovingTheShownEntryShowsTheFirstRemainingOne)
 
 TEST_F(EventViewTest, HeaderClicksSortTheEventsOneWayThenTheOther)
 {
-    EntrySpec spec;
-    spec.events = {{DocumentEvent(L"b", L"", Day(-3)), true},
+    EntrySpec setup;
+    setup.events = {{DocumentEvent(L"b", L"", Day(-3)), true},
                    {DocumentEvent(L"c", L"", Day(-2)), true},
                    {DocumentEvent(L"a", L"", Day(-1)), true}};
-    MakeManager({spec});
+    MakeManager({setup});
     OpenViewer();
     auto names = [&] {
         std::wstring joined;
@@ -162,24 +162,24 @@ TEST_F(EventViewTest, HeaderClicksSortTheEventsOneWayThenTheOther)
 
 TEST_F(EventViewTest, TimesWithAndWithoutSecondsStillSort)
 {
-    EntrySpec spec;
+    EntrySpec setup;
     const RSS::EventTime noSeconds("Tue, 10 Jun 2008 04:00 +0900");
     EventProperty withoutSeconds(L"short", L"3", "0", L"1", L"", boost::none, boost::none, boost::none, "0",
                                  boost::none, boost::none, boost::none, boost::none, boost::none, noSeconds, noSeconds);
-    spec.events = {{DocumentEvent(L"long", L"", QDateTime(QDate(2008, 6, 10), QTime(4, 0, 1))), true},
+    setup.events = {{DocumentEvent(L"long", L"", QDateTime(QDate(2008, 6, 10), QTime(4, 0, 1))), true},
                    {withoutSeconds, true},
                    {DocumentEvent(L"early", L"", QDateTime(QDate(2008, 6, 10), QTime(3, 59, 59))), true}};
-    MakeManager({spec});
+    MakeManager({setup});
     OpenViewer();
     EXPECT_EQ(EventRows(), (std::vector<std::pair<long, long>>{{0, 2}, {0, 1}, {0, 0}}));
 }
 
 TEST_F(EventViewTest, OpeningAnEventMarksItReadBeforeItsDetailsShow)
 {
-    EntrySpec spec;
-    spec.events = {{DocumentEvent(L"Scan", L"first", Day(-2)), false},
+    EntrySpec setup;
+    setup.events = {{DocumentEvent(L"Scan", L"first", Day(-2)), false},
                    {DocumentEvent(L"Fax", L"second", Day(-1)), false}};
-    MakeManager({spec});
+    MakeManager({setup});
     OpenViewer();
     viewer->show();
     SelectEventRow(1);
@@ -211,9 +211,9 @@ TEST_F(EventViewTest, OpeningAnEventMarksItReadBeforeItsDetailsShow)
 
 TEST_F(EventViewTest, AnEventGoneBeforeItIsOpenedIsNotOpened)
 {
-    EntrySpec spec;
-    spec.events = {{DocumentEvent(L"Scan", L"first", Day(-2)), false}};
-    MakeManager({spec});
+    EntrySpec setup;
+    setup.events = {{DocumentEvent(L"Scan", L"first", Day(-2)), false}};
+    MakeManager({setup});
     OpenViewer();
     SelectEventRow(0);
     {
@@ -241,12 +241,12 @@ TEST_F(EventViewTest, AnEventGoneBeforeItIsOpenedIsNotOpened)
 
 TEST_F(EventViewTest, ConfirmAllMarksEveryEventReadAndDisablesItself)
 {
-    EntrySpec spec;
-    spec.events = {{DocumentEvent(L"Scan", L"a", Day(-3)), false},
+    EntrySpec setup;
+    setup.events = {{DocumentEvent(L"Scan", L"a", Day(-3)), false},
                    {DocumentEvent(L"Scan", L"b", Day(-2)), true},
                    {NoticeEvent(L"N1", L"2", L"Pay", Day(-1), Day(-1)), false},
                    {DocumentEvent(L"Fax", L"c", Day(-1, 12)), false}};
-    MakeManager({spec});
+    MakeManager({setup});
     OpenViewer();
     ASSERT_TRUE(Enabled(C::ConfirmAll));
     static_cast<QPushButton*>(viewer->Control(C::ConfirmAll))->click();

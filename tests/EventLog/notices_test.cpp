@@ -31,10 +31,10 @@ protected:
     QPushButton& Button(int id) const { return *static_cast<QPushButton*>(viewer->Control(id)); }
     void OpenWith(const std::vector<LoggedEvent>& events, int notifyDisplay = 1)
     {
-        EntrySpec spec;
-        spec.events = events;
-        spec.notifyDisplay = notifyDisplay;
-        MakeManager({spec});
+        EntrySpec setup;
+        setup.events = events;
+        setup.notifyDisplay = notifyDisplay;
+        MakeManager({setup});
         OpenViewer();
     }
 };
@@ -199,9 +199,9 @@ TEST_F(NoticeViewTest, TheNoticeTimerShowsTheViewAsTheFlagsAndTheEntryAsk)
 
 TEST_F(NoticeViewTest, ANewViewerOpenedOnNoticeDecidesItselfToAppear)
 {
-    EntrySpec spec;
-    spec.events = {{NoticeEvent(L"A", L"0", L"due today", Day(0, 18), Day(0, 6)), false}};
-    MakeManager({spec});
+    EntrySpec setup;
+    setup.events = {{NoticeEvent(L"A", L"0", L"due today", Day(0, 18), Day(0, 6)), false}};
+    MakeManager({setup});
     auto& flags = MachineEvent::GetNoticeFlags();
     flags.openInNoticeView = true;
     flags.dateChangeSeen = true;
