@@ -4,6 +4,7 @@
 #include "QtApplication.hpp"
 #include "MonitoredEntry/EntryManager.hpp"
 #include "Monitoring/NoticeFlags.hpp"
+#include "Monitoring/PopupEventManager.hpp"
 #include "Norvane/UI/MainFrame.hpp"
 #include "Norvane/UI/Message.hpp"
 #include "Norvane/UI/PopupMenu.hpp"
@@ -80,19 +81,6 @@ ID addEntry(EntryManager& manager, const std::wstring& host, bool monitoring, co
     return id;
 }
 
-void setEventRead(EntryManager& manager, const ID& entryId, const ID& eventId, bool read)
-{
-    EntryManager::Transaction t(manager);
-    auto entry = t.GetEntryCopy(entryId);
-    auto log = entry->GetEventLog();
-    auto event = log.GetEvent(eventId);
-    event.SetRead(read);
-    log.SetEvent(event);
-    entry->SetEventLog(log);
-    t.SetEntry(entry);
-    t.Commit();
-}
-
 TEST_F(TrayProgram, TrayIconFollowsTheUnreadEvents)
 {
     UI::MainFrame frame(lock);
@@ -113,7 +101,7 @@ TEST_F(TrayProgram, TrayIconFollowsTheUnreadEvents)
     }
     EXPECT_TRUE(spinUntil([&] { return frame.Tray().Status() == UI::StatusTag::Unread; }));
 
-    setEventRead(manager, entryId, eventId, true);
+    MachineEvent::PopupEventManager::MarkRead(manager, entryId, eventId);
     EXPECT_TRUE(spinUntil([&] { return frame.Tray().Status() == UI::StatusTag::Normal; }));
     frame.Shutdown();
     EXPECT_FALSE(frame.Tray().Shown());
