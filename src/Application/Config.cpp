@@ -4,6 +4,7 @@
 #include "System/System.hpp"
 
 #include <ostrel/config.hpp>
+#include <boost/filesystem/operations.hpp>
 #include <ostrel/exception.hpp>
 
 #include <cerrno>
@@ -191,6 +192,12 @@ Config::~Config() = default;
 void Config::Load()
 {
     auto& p = *pimpl;
+    // The folder holds the enciphered passwords too: it is the person's alone.
+    const boost::filesystem::path folder = boost::filesystem::path(p.path()).parent_path();
+    if (!folder.empty() && !boost::filesystem::exists(folder)) {
+        boost::filesystem::create_directories(folder);
+        boost::filesystem::permissions(folder, boost::filesystem::owner_all);
+    }
     bool repair = false;
     try {
         p.load();

@@ -51,6 +51,7 @@ TEST_F(Settings, FirstLoadWritesEveryKeyAtItsDefaultSorted)
     EXPECT_NE(std::find(written.begin(), written.end(), "VERSION = 1.00"), written.end());
     EXPECT_NE(std::find(written.begin(), written.end(), "POPUP_EVENT_ERASE_INTERVAL_MS_MAX = 100000000"), written.end());
     EXPECT_FALSE(fs::exists(backup));
+    EXPECT_EQ(fs::status(file.parent_path()).permissions(), fs::owner_all) << "the folder is the person's alone";
 
     EXPECT_EQ(config.Port(), 61010);
     EXPECT_EQ(config.EntryMax(), 3);
