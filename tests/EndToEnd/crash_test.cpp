@@ -23,7 +23,18 @@ TEST(CrashTest, SigkillNeverLeavesADamagedDataFile)
     notifier.Install(machine, "alice", "secret", FreeUdpPort());
 
     std::atomic<bool> publishing{true};
-    std::thread publisher([&] {
+    std::thread publisher;
+    // A failed check returns early: the publisher still ends, and the failure is reported.
+    struct StopPublishing {
+        std::atomic<bool>& flag;
+        std::thread& thread;
+        ~StopPublishing()
+        {
+            flag = false;
+            if (thread.joinable()) thread.join();
+        }
+    } stopPublishing{publishing, publisher};
+    publisher = std::thread([&] {
         // Short bursts with pauses longer than the logger's quiet window, so that
         // batches are logged and saved all the time.
         while (publishing) {
@@ -47,8 +58,6 @@ TEST(CrashTest, SigkillNeverLeavesADamagedDataFile)
         ASSERT_GE(logged, previous) << "round " << round << ": the data file went back";
         previous = logged;
     }
-    publishing = false;
-    publisher.join();
     EXPECT_GT(previous, 0) << "no save ever completed";
     std::printf("%d kills; %d events in the last complete data file\n", rounds, previous);
 }
