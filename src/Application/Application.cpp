@@ -15,6 +15,9 @@
 
 #include <ostrel/exception.hpp>
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include <chrono>
 #include <locale>
 #include <thread>
@@ -55,6 +58,11 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     theApplication = this;
     // Dialogs come and go; only the orderly shutdown ends the program.
     setQuitOnLastWindowClosed(false);
+    // Every text of the program is Japanese; so are Qt's own (wizard and message box
+    // buttons, file dialogs). Without the translation they stay as Qt ships them.
+    auto* qtTexts = new QTranslator(this);
+    if (qtTexts->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(qtTexts);
     // Qt has taken its own options out of argv; the rest are the program's words.
     for (int i = 1; i < argc; ++i) words_.emplace_back(argv[i]);
 }

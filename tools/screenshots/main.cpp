@@ -9,6 +9,7 @@
 #include "Norvane/UI/EntryManagerDlg.hpp"
 #include "Norvane/UI/EntryWizard/Wizard.hpp"
 #include "Norvane/UI/EventDlg.hpp"
+#include "Norvane/UI/EntryListCtrl.hpp"
 #include "Norvane/UI/EventLogDlg.hpp"
 #include "Norvane/UI/PopupEventDlg.hpp"
 #include "QH/QuillhavenServer.hpp"
@@ -18,6 +19,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QTimer>
 
 #include <cstdio>
@@ -39,6 +42,9 @@ void save(QWidget& window, const QString& folder, const char* name)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        application.installTranslator(&qtTexts);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
 
@@ -99,6 +105,9 @@ int main(int argc, char** argv)
     {
         std::unique_ptr<QDialog> viewer(UI::MakeEventLogDlg(manager, nullptr));
         viewer->setAttribute(Qt::WA_DeleteOnClose, false);
+        viewer->show();
+        auto& entries = static_cast<UI::EventLogDlg*>(viewer.get())->EntryList();
+        entries.AdjustSelectedItem(entry, *entries.Keys());
         save(*viewer, folder, "event-log");
     }
     {
