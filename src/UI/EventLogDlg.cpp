@@ -1,4 +1,5 @@
 #include "Norvane/UI/EventLogDlg.hpp"
+#include "Norvane/UI/WaitCursor.hpp"
 
 #include "Norvane/UI/DialogUnits.hpp"
 #include "Norvane/UI/EntryListCtrl.hpp"
@@ -134,14 +135,6 @@ std::vector<NoticeRow> SelectNotices(std::vector<NoticeRow> rows, int today)
     return kept;
 }
 
-/// Holds the wait cursor for a request to a machine.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "Norvane/UI/EntryWizard/Wizard.hpp"
+#include "Norvane/UI/WaitCursor.hpp"
 #include "Utility/LoadString.hpp"
 #include "Utility/StringIds.hpp"
 
@@ -44,13 +45,5 @@ auto Guard(PageT* page, void (PageT::*handler)(), Wizard& wizard)
     return [page, handler, &wizard] { wizard.Guarded([page, handler] { (page->*handler)(); }); };
 }
 
-/// The wait cursor for the life of the object.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace UI::EntryWizard
